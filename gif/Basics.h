@@ -1,0 +1,46 @@
+// The value types and small routines every part of the GIF library shares.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "gif/Platform.h"
+
+namespace gif {
+
+// A colour packed as 0x00BBGGRR, red in the low byte.
+using TColor = uint32_t;
+
+// One entry of a colour table, in file order.
+struct TGIFColor {
+  uint8_t Red;
+  uint8_t Green;
+  uint8_t Blue;
+};
+static_assert(sizeof(TGIFColor) == 3, "colour tables are read and written as packed triples");
+
+// The lowest GIF version able to hold a document or item.
+enum TGIFFormatVersion { fvNone = 0, fv87a = 1, fv89a = 2 };
+
+// The one error class of the GIF library; what() is the message text.
+class GIFException : public EInvalidGraphic {
+ public:
+  using EInvalidGraphic::EInvalidGraphic;
+};
+
+// Reads exactly count bytes or raises "Premature end of data".
+void ReadExact(TStream& stream, void* buffer, std::size_t count);
+[[noreturn]] void RaiseGIFError(const std::string& message);
+void PutByte(TStream& stream, uint8_t value);
+// 0 for no colours, else the smallest b >= 1 with 2^b >= count.
+int BitsForColorCount(int count);
+
+// Little-endian 16-bit fields of the GIF records.
+inline uint16_t GetU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline void PutU16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+}  // namespace gif

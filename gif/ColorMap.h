@@ -1,0 +1,91 @@
+// Colour maps: the global colour table of a document and the local table of a
+// frame, with the growth rules and the byte format of GIF colour tables.
+#pragma once
+
+#include <memory>
+
+#include "gif/Basics.h"
+
+namespace gif {
+
+class TGIFHeader;
+class TGIFSubImage;
+
+class TGIFColorMap : public TPersistent {
+ public:
+  static constexpr int MaxEntries = 256;
+
+  ~TGIFColorMap() override;
+
+  static TGIFColor ColorToTriple(TColor color) {
+    return TGIFColor{static_cast<uint8_t>(color), static_cast<uint8_t>(color >> 8),
+                     static_cast<uint8_t>(color >> 16)};
+  }
+  static TColor TripleToColor(TGIFColor c) {
+    return static_cast<TColor>(c.Red) | (static_cast<TColor>(c.Green) << 8) |
+           (static_cast<TColor>(c.Blue) << 16);
+  }
+
+  int EntryCount() const { return count_; }
+  int Capacity() const { return capacity_; }
+  int TableBits() const { return BitsForColorCount(count_); }
+  bool UsageOrdered() const { return usageOrdered_; }
+
+  // Out-of-range reads warn and answer entry 0; an empty map raises.
+  TColor ReadEntry(int index);
+  void WriteEntry(int index, TColor color);
+  int AppendEntry(TColor color);
+  int FindEntry(TColor color) const;
+  int AppendDistinct(TColor color);
+  void RemoveEntry(int index);
+  void ResetEntries();
+  void ReserveEntries(int size);
+  // The triples in use, for code that walks a whole table.
+  const TGIFColor* Data() const { return entries_.get(); }
+
+  void Assign(const TPersistent* source) override;
+  void CopyFrom(const TPersistent* source) { Assign(source); }
+
+  // count entries of three bytes; the map stays empty when the stream ends early.
+  void ReadTable(TStream& stream, int count);
+  // The entries, padded with zero triples to a power of two (at least 2).
+  void WriteTable(TStream& stream) const;
+
+  virtual void ReportWarning(int severity, const std::string& message) = 0;
+  virtual void NotifyChanged() = 0;
+
+ protected:
+  TGIFColorMap() = default;
+
+ private:
+  std::unique_ptr<TGIFColor[]> entries_;
+  int count_ = 0;
+  int capacity_ = 0;
+  bool usageOrdered_ = false;
+};
+
+class TGIFGlobalColorMap : public TGIFColorMap {
+ public:
+  explicit TGIFGlobalColorMap(TGIFHeader* owner) : owner_(owner) {}
+  const char* ClassName() const override { return "TGIFGlobalColorMap"; }
+  TGIFHeader* OwnerHeader() const { return owner_; }
+  void ReportWarning(int severity, const std::string& message) override;
+  void NotifyChanged() override {}
+
+ private:
+  TGIFHeader* owner_;
+};
+
+class TGIFLocalColorMap : public TGIFColorMap {
+ public:
+  explicit TGIFLocalColorMap(TGIFSubImage* owner) : owner_(owner) {}
+  const char* ClassName() const override { return "TGIFLocalColorMap"; }
+  TGIFSubImage* OwnerFrame() const { return owner_; }
+  void ReportWarning(int severity, const std::string& message) override;
+  void NotifyChanged() override {}
+
+ private:
+  TGIFSubImage* owner_;
+};
+
+}  // namespace gif

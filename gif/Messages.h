@@ -1,0 +1,49 @@
+// Every message text of the GIF library, in one table. The texts are part of the
+// library's behaviour: callers show them to the user and tests compare them.
+#pragma once
+
+namespace gif::msg {
+
+// Platform stand-ins.
+inline constexpr const char* CannotOpenFile = "Cannot open file \"%s\". %s";
+inline constexpr const char* CannotCreateFile = "Cannot create file \"%s\". %s";
+inline constexpr const char* AssignError = "Cannot assign a %s to a %s";
+inline constexpr const char* StreamRead = "Stream read error";
+inline constexpr const char* StreamWrite = "Stream write error";
+inline constexpr const char* InvalidStreamOperation = "Invalid stream operation";
+
+// Progress messages.
+inline constexpr const char* Loading = "Loading...";
+inline constexpr const char* Saving = "Saving...";
+
+// Document, header and reader.
+inline constexpr const char* PrematureEnd = "Premature end of data";
+inline constexpr const char* BadSignature = "Invalid GIF signature";
+inline constexpr const char* BadScreenColorCount =
+    "Invalid number of colors specified in Screen Descriptor";
+inline constexpr const char* BadImageColorCount =
+    "Invalid number of colors specified in Image Descriptor";
+inline constexpr const char* UnknownBlockType = "Unknown GIF block type";
+inline constexpr const char* BadTrailer = "Invalid Image trailer";
+inline constexpr const char* ImageExceedsScreen = "Image exceeds Logical Screen size";
+inline constexpr const char* UnsupportedVersion = "Unsupported GIF version";
+
+// Colour maps.
+inline constexpr const char* BadColorIndex = "Invalid color index";
+inline constexpr const char* EmptyColorTable = "Color table is empty";
+inline constexpr const char* ColorTableOverflow = "Color table overflow";
+
+// Extensions.
+inline constexpr const char* UnknownExtension = "Unknown extension type";
+inline constexpr const char* BadExtensionIntroducer = "Invalid extension introducer";
+inline constexpr const char* ExtensionLabelMismatch =
+    "Internal error: Extension Instance does not match Extension Label";
+inline constexpr const char* BadAppExtensionSize = "Unsupported Application Extension block size";
+inline constexpr const char* InvalidData = "Invalid GIF data";
+
+// LZW codec.
+inline constexpr const char* BitBufferUnderrun = "Decoder bit buffer under-run";
+inline constexpr const char* CircularTableEntry = "Circular decoder table entry";
+inline constexpr const char* ColorNotInTable = "Color not in color table";
+
+}  // namespace gif::msg

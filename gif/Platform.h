@@ -1,0 +1,182 @@
+// Small stand-ins for the platform services the GIF library is written against:
+// exceptions that carry only a message, byte streams, the persistent-object base
+// with its assignment error, and the graphic base with its progress event.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace gif {
+
+// Root of every error the library raises; what() is exactly the message text.
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+};
+
+// The graphic framework's "this is not a valid picture" error.
+class EInvalidGraphic : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Raised by TPersistent::Assign when two objects cannot be copied into each other.
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Stream errors: a file that cannot be opened or created, and reads or writes
+// that the underlying device refused.
+class EStreamError : public Exception {
+ public:
+  using Exception::Exception;
+};
+class EFOpenError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+class EFCreateError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+class EReadError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+class EWriteError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+// A readable, writable, seekable sequence of bytes. Read and Write return the
+// count actually transferred; ReadBuffer and WriteBuffer raise when short.
+class TStream {
+ public:
+  virtual ~TStream() = default;
+  TStream() = default;
+  TStream(const TStream&) = delete;
+  TStream& operator=(const TStream&) = delete;
+
+  virtual std::size_t Read(void* buffer, std::size_t count) = 0;
+  virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
+  // Returns the new position. Seeking before the start clamps to 0.
+  virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
+  virtual int64_t Size();
+
+  int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
+  void SetPosition(int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
+
+  void ReadBuffer(void* buffer, std::size_t count);
+  void WriteBuffer(const void* buffer, std::size_t count);
+};
+
+// A stream over a growable block of memory.
+class TMemoryStream : public TStream {
+ public:
+  TMemoryStream() = default;
+  explicit TMemoryStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) {}
+  TMemoryStream(const void* bytes, std::size_t count);
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+
+  // Direct access for code that parses from memory without a copy.
+  const uint8_t* Memory() const { return data_.data(); }
+  const std::vector<uint8_t>& Bytes() const { return data_; }
+  void Clear();
+  void LoadFromFile(const std::string& fileName);
+  void SaveToFile(const std::string& fileName);
+
+ private:
+  std::vector<uint8_t> data_;
+  std::size_t position_ = 0;
+};
+
+// A stream on a named file.
+class TFileStream : public TStream {
+ public:
+  enum class Mode {
+    OpenRead,  // existing file, read only; others may read but not write
+    Create,    // create or truncate, read and write, exclusive
+  };
+  TFileStream(const std::string& fileName, Mode mode);
+  ~TFileStream() override;
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  int64_t Size() override;
+
+  // Pushes written data to the storage device; raises EWriteError on failure.
+  void Flush();
+  const std::string& FileName() const { return fileName_; }
+
+ private:
+  std::string fileName_;
+  int fd_ = -1;
+};
+
+// The absolute form of a file name, as shown in file error messages.
+std::string ExpandFileName(const std::string& fileName);
+
+// printf-style "%s" substitution for the library's message templates.
+std::string FormatMessage(const char* pattern, const std::vector<std::string>& args);
+
+// The persistent-object base: copying one object into another through Assign,
+// which falls back to the source's AssignTo and finally to the conversion error.
+class TPersistent {
+ public:
+  virtual ~TPersistent() = default;
+  TPersistent() = default;
+  TPersistent(const TPersistent&) = delete;
+  TPersistent& operator=(const TPersistent&) = delete;
+
+  virtual const char* ClassName() const = 0;
+  // Copies source into this object; a null source is an error too.
+  virtual void Assign(const TPersistent* source);
+
+ protected:
+  virtual void AssignTo(TPersistent& dest) const;
+  // Raises EConvertError "Cannot assign a <source> to a <this>".
+  [[noreturn]] void AssignError(const TPersistent* source) const;
+};
+
+enum class TProgressStage { psStarting, psRunning, psEnding };
+
+struct TRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// Subscriber for load and save progress: sender, stage, percent done, whether
+// to redraw now, the changed rectangle and a message ("Loading...", "Saving...").
+using TProgressEvent = std::function<void(TPersistent* sender, TProgressStage stage,
+                                          int percentDone, bool redrawNow, const TRect& rect,
+                                          const std::string& message)>;
+
+// The graphic base: loading from and saving to named files through the
+// overridden stream operations, and the progress event.
+class TGraphic : public TPersistent {
+ public:
+  virtual bool IsEmpty() const = 0;
+  virtual void LoadFromStream(TStream& stream) = 0;
+  virtual void SaveToStream(TStream& stream) = 0;
+  virtual void LoadFile(const std::string& fileName);
+  virtual void SaveFile(const std::string& fileName);
+
+  TProgressEvent OnProgress;
+
+ protected:
+  void Progress(TPersistent* sender, TProgressStage stage, int percentDone, bool redrawNow,
+                const TRect& rect, const std::string& message);
+};
+
+}  // namespace gif

@@ -1,0 +1,10 @@
+#include "gif/Settings.h"
+
+namespace gif {
+
+TGIFLibrarySettings& LibrarySettings() {
+  static TGIFLibrarySettings settings;
+  return settings;
+}
+
+}  // namespace gif
