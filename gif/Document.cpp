@@ -105,7 +105,7 @@ void TGIFHeader::UpdatePackedFields() {
     packed |= 0x80;
     if (colorMap_->UsageOrdered()) packed |= 0x08;
   }
-  packed |= (colorRes << 4) & 0x70;
+  packed |= (colorRes & 7) << 4;
   if (colorMap_->EntryCount() > 0)
     packed |= (colorMap_->TableBits() - 1) & 7;
   else
