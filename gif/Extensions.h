@@ -22,9 +22,7 @@ class TGIFExtensionList : public TGIFList {
  public:
   using TGIFList::TGIFList;
   const char* ClassName() const override { return "TGIFExtensionList"; }
-  TGIFExtension& Extension(int index) const {
-    return static_cast<TGIFExtension&>(ItemAt(index));
-  }
+  TGIFExtension& Extension(int index) const { return static_cast<TGIFExtension&>(ItemAt(index)); }
   // Reads the run of extensions at the stream position on behalf of frame.
   void LoadFromStream(TStream& stream, TGIFSubImage& frame);
 };

@@ -27,6 +27,7 @@ inline constexpr const char* UnknownBlockType = "Unknown GIF block type";
 inline constexpr const char* BadTrailer = "Invalid Image trailer";
 inline constexpr const char* ImageExceedsScreen = "Image exceeds Logical Screen size";
 inline constexpr const char* UnsupportedVersion = "Unsupported GIF version";
+inline constexpr const char* OutOfMemory = "Not enough memory for the image pixels";
 
 // Colour maps.
 inline constexpr const char* BadColorIndex = "Invalid color index";

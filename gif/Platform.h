@@ -158,9 +158,9 @@ struct TRect {
 
 // Subscriber for load and save progress: sender, stage, percent done, whether
 // to redraw now, the changed rectangle and a message ("Loading...", "Saving...").
-using TProgressEvent = std::function<void(TPersistent* sender, TProgressStage stage,
-                                          int percentDone, bool redrawNow, const TRect& rect,
-                                          const std::string& message)>;
+using TProgressEvent =
+    std::function<void(TPersistent* sender, TProgressStage stage, int percentDone, bool redrawNow,
+                       const TRect& rect, const std::string& message)>;
 
 // The graphic base: loading from and saving to named files through the
 // overridden stream operations, and the progress event.

@@ -1,0 +1,141 @@
+#include "gif/ColorMap.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "gif/Document.h"
+#include "gif/Messages.h"
+
+namespace gif {
+
+TGIFColorMap::~TGIFColorMap() = default;
+
+TColor TGIFColorMap::ReadEntry(int index) {
+  if (index < 0 || index >= count_) {
+    // The main window reads at indices computed from the mouse position, so a
+    // stray index answers entry 0 rather than failing.
+    ReportWarning(1, msg::BadColorIndex);
+    if (count_ == 0) RaiseGIFError(msg::EmptyColorTable);
+    index = 0;
+  }
+  return TripleToColor(entries_[static_cast<std::size_t>(index)]);
+}
+
+void TGIFColorMap::WriteEntry(int index, TColor color) {
+  if (index < 0 || index >= count_) RaiseGIFError(msg::BadColorIndex);
+  entries_[static_cast<std::size_t>(index)] = ColorToTriple(color);
+  NotifyChanged();
+}
+
+int TGIFColorMap::AppendEntry(TColor color) {
+  if (count_ >= MaxEntries) RaiseGIFError(msg::ColorTableOverflow);
+  if (count_ >= capacity_) ReserveEntries(count_ + 1);
+  entries_[static_cast<std::size_t>(count_)] = ColorToTriple(color);
+  const int index = count_++;
+  usageOrdered_ = false;
+  NotifyChanged();
+  return index;
+}
+
+int TGIFColorMap::FindEntry(TColor color) const {
+  const TGIFColor c = ColorToTriple(color);
+  auto same = [&](int i) {
+    const TGIFColor& e = entries_[static_cast<std::size_t>(i)];
+    return e.Red == c.Red && e.Green == c.Green && e.Blue == c.Blue;
+  };
+  // A usage-ordered map has its most used colours first; otherwise the last
+  // match wins.
+  if (usageOrdered_) {
+    for (int i = 0; i < count_; ++i)
+      if (same(i)) return i;
+  } else {
+    for (int i = count_ - 1; i >= 0; --i)
+      if (same(i)) return i;
+  }
+  return -1;
+}
+
+int TGIFColorMap::AppendDistinct(TColor color) {
+  const int index = FindEntry(color);
+  return index >= 0 ? index : AppendEntry(color);
+}
+
+void TGIFColorMap::RemoveEntry(int index) {
+  if (index < 0 || index >= count_) RaiseGIFError(msg::BadColorIndex);
+  TGIFColor* e = entries_.get();
+  std::memmove(e + index, e + index + 1,
+               static_cast<std::size_t>(count_ - index - 1) * sizeof(TGIFColor));
+  --count_;
+  usageOrdered_ = false;
+  NotifyChanged();
+}
+
+void TGIFColorMap::ResetEntries() {
+  entries_.reset();
+  count_ = 0;
+  capacity_ = 0;
+  usageOrdered_ = false;
+}
+
+void TGIFColorMap::ReserveEntries(int size) {
+  if (size < capacity_) return;
+  int capacity = size <= 16 ? 16 : (size + 31) / 32 * 32;
+  capacity = std::min(capacity, MaxEntries);
+  if (capacity == capacity_) return;
+  auto storage = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(capacity));
+  if (count_ > 0)
+    std::memcpy(storage.get(), entries_.get(),
+                static_cast<std::size_t>(count_) * sizeof(TGIFColor));
+  entries_ = std::move(storage);
+  capacity_ = capacity;
+}
+
+void TGIFColorMap::Assign(const TPersistent* source) {
+  const auto* other = dynamic_cast<const TGIFColorMap*>(source);
+  if (other == nullptr) {
+    TPersistent::Assign(source);
+    return;
+  }
+  if (other == this) return;
+  ResetEntries();
+  if (other->capacity_ > 0) {
+    entries_ = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(other->capacity_));
+    std::memcpy(entries_.get(), other->entries_.get(),
+                static_cast<std::size_t>(other->count_) * sizeof(TGIFColor));
+  }
+  capacity_ = other->capacity_;
+  count_ = other->count_;
+  usageOrdered_ = other->usageOrdered_;
+  NotifyChanged();
+}
+
+void TGIFColorMap::ReadTable(TStream& stream, int count) {
+  ResetEntries();
+  count = std::clamp(count, 0, MaxEntries);
+  ReserveEntries(count);
+  if (count == 0) return;
+  ReadExact(stream, entries_.get(), static_cast<std::size_t>(count) * sizeof(TGIFColor));
+  count_ = count;
+}
+
+void TGIFColorMap::WriteTable(TStream& stream) const {
+  if (count_ == 0) return;
+  const std::size_t used = static_cast<std::size_t>(count_) * sizeof(TGIFColor);
+  const std::size_t total = (std::size_t{1} << TableBits()) * sizeof(TGIFColor);
+  // One write for the whole table, padding included.
+  uint8_t buffer[MaxEntries * sizeof(TGIFColor)] = {};
+  std::memcpy(buffer, entries_.get(), used);
+  stream.WriteBuffer(buffer, total);
+}
+
+void TGIFGlobalColorMap::ReportWarning(int severity, const std::string& message) {
+  if (owner_ != nullptr && owner_->Image() != nullptr)
+    owner_->Image()->ReportWarning(this, severity, message);
+}
+
+void TGIFLocalColorMap::ReportWarning(int severity, const std::string& message) {
+  if (owner_ != nullptr && owner_->Image() != nullptr)
+    owner_->Image()->ReportWarning(this, severity, message);
+}
+
+}  // namespace gif

@@ -1,0 +1,224 @@
+#include "gif/Document.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "gif/Extensions.h"
+#include "gif/Messages.h"
+#include "gif/Settings.h"
+
+namespace gif {
+
+// ---- TGIFItem ----------------------------------------------------------------
+
+void TGIFItem::ReportWarning(int severity, const std::string& message) {
+  if (image_ != nullptr) image_->ReportWarning(this, severity, message);
+}
+
+void TGIFItem::SaveFile(const std::string& fileName) {
+  TFileStream stream(fileName, TFileStream::Mode::Create);
+  SaveToStream(stream);
+}
+
+void TGIFItem::LoadFile(const std::string& fileName) {
+  TFileStream stream(fileName, TFileStream::Mode::OpenRead);
+  LoadFromStream(stream);
+}
+
+// ---- TGIFList ----------------------------------------------------------------
+
+TGIFList::~TGIFList() {
+  DeleteAll();
+}
+
+void TGIFList::ReportWarning(int severity, const std::string& message) {
+  if (image_ != nullptr) image_->ReportWarning(this, severity, message);
+}
+
+void TGIFList::SaveToStream(TStream& stream) {
+  for (auto& item : items_) item->SaveToStream(stream);
+}
+
+int TGIFList::Append(std::unique_ptr<TGIFItem> item) {
+  items_.push_back(std::move(item));
+  return static_cast<int>(items_.size()) - 1;
+}
+
+void TGIFList::DeleteAt(int index) {
+  const auto at = items_.begin() + index;
+  // Out of the list first: a destructor that detaches itself finds nothing.
+  std::unique_ptr<TGIFItem> doomed = std::move(*at);
+  items_.erase(at);
+  doomed.reset();
+}
+
+std::unique_ptr<TGIFItem> TGIFList::Detach(const TGIFItem* item) {
+  const auto at =
+      std::find_if(items_.begin(), items_.end(),
+                   [item](const std::unique_ptr<TGIFItem>& p) { return p.get() == item; });
+  if (at == items_.end()) return nullptr;
+  std::unique_ptr<TGIFItem> detached = std::move(*at);
+  items_.erase(at);
+  return detached;
+}
+
+void TGIFList::DeleteAll() {
+  // From the end: the same outcome as deleting item 0 repeatedly, without
+  // moving the rest of the list each time.
+  while (!items_.empty()) DeleteAt(static_cast<int>(items_.size()) - 1);
+}
+
+// ---- TGIFHeader --------------------------------------------------------------
+
+TGIFHeader::TGIFHeader(TGIFImage* image)
+    : TGIFItem(image), colorMap_(std::make_unique<TGIFGlobalColorMap>(this)) {
+  ResetFields();
+}
+
+TGIFHeader::~TGIFHeader() = default;
+
+TGIFFormatVersion TGIFHeader::FormatVersion() const {
+  return colorMap_->UsageOrdered() || Screen.AspectRatio != 0 ? fv89a : fv87a;
+}
+
+void TGIFHeader::Assign(const TPersistent* source) {
+  const auto* other = dynamic_cast<const TGIFHeader*>(source);
+  if (other == nullptr) {
+    TGIFItem::Assign(source);
+    return;
+  }
+  Screen = other->Screen;
+  colorMap_->Assign(other->colorMap_.get());
+}
+
+void TGIFHeader::ResetFields() {
+  colorMap_->ResetEntries();
+  Screen = TLogicalScreenDescriptor{};
+}
+
+void TGIFHeader::UpdatePackedFields() {
+  const TGIFImage* image = Image();
+  const int colorRes = image != nullptr ? image->ColorRes() : colorMap_->TableBits() - 1;
+  int packed = 0;
+  if (colorMap_->EntryCount() > 0) {
+    packed |= 0x80;
+    if (colorMap_->UsageOrdered()) packed |= 0x08;
+  }
+  packed |= (colorRes & 7) << 4;
+  if (colorMap_->EntryCount() > 0)
+    packed |= (colorMap_->TableBits() - 1) & 7;
+  else
+    packed |= colorRes & 7;  // PixelBits - 1 of the document
+  Screen.PackedFields = static_cast<uint8_t>(packed);
+}
+
+// ---- TGIFSubImage ------------------------------------------------------------
+
+TGIFSubImage::TGIFSubImage(TGIFImage* image)
+    : TGIFItem(image),
+      localMap_(std::make_unique<TGIFLocalColorMap>(this)),
+      extensions_(std::make_unique<TGIFExtensionList>(image)) {}
+
+// A frame is destroyed only by whoever owns it: its list takes it out of the
+// list before destroying it, so there is nothing to detach here.
+TGIFSubImage::~TGIFSubImage() {
+  ResetFrame();
+}
+
+bool TGIFSubImage::IsEmpty() const {
+  return !pixels_ || pixelSize_ == 0 || Descriptor.Width == 0 || Descriptor.Height == 0;
+}
+
+void TGIFSubImage::AllocatePixels() {
+  FreePixels();
+  const std::size_t size = std::size_t{Descriptor.Width} * Descriptor.Height;
+  if (size == 0) return;
+  // calloc hands out zeroed pages without touching them, which matters for
+  // frames of many megapixels.
+  auto* block = static_cast<uint8_t*>(std::calloc(size, 1));
+  if (block == nullptr) RaiseGIFError(msg::OutOfMemory);
+  pixels_.reset(block);
+  pixelSize_ = size;
+}
+
+void TGIFSubImage::FreePixels() {
+  pixels_.reset();
+  pixelSize_ = 0;
+}
+
+void TGIFSubImage::ResetFrame() {
+  extensions_->DeleteAll();
+  localMap_->ResetEntries();
+  FreePixels();
+  Descriptor.Width = 0;
+  Descriptor.Height = 0;
+  hasTransparency_ = false;
+  graphicControl_ = nullptr;
+}
+
+TGIFColorMap& TGIFSubImage::ActiveMap() {
+  if (localMap_->EntryCount() > 0) return *localMap_;
+  if (Image() != nullptr && Image()->GlobalMap().EntryCount() > 0) return Image()->GlobalMap();
+  return *localMap_;
+}
+
+void TGIFSubImage::UpdatePackedFields() {
+  if (localMap_->EntryCount() > 0) {
+    int packed = 0x80;
+    if (localMap_->UsageOrdered()) packed |= 0x20;
+    packed |= (localMap_->TableBits() - 1) & 7;
+    Descriptor.PackedFields = static_cast<uint8_t>(packed);
+  } else {
+    // Keeps the interlace and reserved bits; clears table flag, sort and size.
+    Descriptor.PackedFields &= 0x58;
+  }
+}
+
+TGIFFormatVersion TGIFSubImage::FormatVersion() const {
+  if (localMap_->UsageOrdered()) return fv89a;
+  TGIFFormatVersion version = fv87a;
+  for (int i = 0; i < extensions_->ItemCount() && version < fv89a; ++i)
+    version = std::max(version, extensions_->ItemAt(i).FormatVersion());
+  return version;
+}
+
+// ---- TGIFImage ---------------------------------------------------------------
+
+TGIFImage::TGIFImage()
+    : frames_(std::make_unique<TGIFImageList>(this)), header_(std::make_unique<TGIFHeader>(this)) {
+  Compression = LibrarySettings().Compression;
+  ClearAll();
+}
+
+TGIFImage::~TGIFImage() {
+  ClearAll();
+}
+
+void TGIFImage::ClearAll() {
+  frames_->DeleteAll();
+  header_->ColorMap().ResetEntries();
+  header_->Screen.ScreenWidth = 0;
+  header_->Screen.ScreenHeight = 0;
+  header_->UpdatePackedFields();
+}
+
+TGIFFormatVersion TGIFImage::FormatVersion() const {
+  TGIFFormatVersion version = fvNone;
+  for (int i = 0; i < frames_->Count() && version < fv89a; ++i)
+    version = std::max(version, frames_->Frame(i).FormatVersion());
+  return version;
+}
+
+int TGIFImage::PixelBits() const {
+  int bits = header_->ColorMap().TableBits();
+  for (int i = 0; i < frames_->Count(); ++i)
+    bits = std::max(bits, frames_->Frame(i).LocalMap().TableBits());
+  return bits;
+}
+
+void TGIFImage::ReportWarning(TPersistent* sender, int severity, const std::string& message) {
+  if (WarningHandler) WarningHandler(sender, severity, message);
+}
+
+}  // namespace gif

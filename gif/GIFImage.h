@@ -1,0 +1,10 @@
+// Everything a caller of the GIF library needs.
+#pragma once
+
+#include "gif/Basics.h"
+#include "gif/ColorMap.h"
+#include "gif/Document.h"
+#include "gif/Extensions.h"
+#include "gif/Messages.h"
+#include "gif/Platform.h"
+#include "gif/Settings.h"

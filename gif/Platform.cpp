@@ -1,0 +1,237 @@
+#include "gif/Platform.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "gif/Messages.h"
+
+namespace gif {
+
+int64_t TStream::Size() {
+  const int64_t here = Position();
+  const int64_t end = Seek(0, TSeekOrigin::soEnd);
+  Seek(here, TSeekOrigin::soBeginning);
+  return end;
+}
+
+void TStream::ReadBuffer(void* buffer, std::size_t count) {
+  if (count != 0 && Read(buffer, count) != count) throw EReadError(msg::StreamRead);
+}
+
+void TStream::WriteBuffer(const void* buffer, std::size_t count) {
+  if (count != 0 && Write(buffer, count) != count) throw EWriteError(msg::StreamWrite);
+}
+
+TMemoryStream::TMemoryStream(const void* bytes, std::size_t count)
+    : data_(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + count) {}
+
+std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
+  if (position_ >= data_.size()) return 0;
+  const std::size_t n = std::min(count, data_.size() - position_);
+  std::memcpy(buffer, data_.data() + position_, n);
+  position_ += n;
+  return n;
+}
+
+std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
+  if (count == 0) return 0;
+  const std::size_t end = position_ + count;
+  if (end > data_.size()) {
+    // Grow geometrically so that many small writes stay linear overall.
+    if (end > data_.capacity()) data_.reserve(std::max(end, data_.capacity() * 2));
+    data_.resize(end);
+  }
+  std::memcpy(data_.data() + position_, buffer, count);
+  position_ = end;
+  return count;
+}
+
+int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
+  int64_t base = 0;
+  if (origin == TSeekOrigin::soCurrent) base = static_cast<int64_t>(position_);
+  if (origin == TSeekOrigin::soEnd) base = static_cast<int64_t>(data_.size());
+  int64_t target = base + offset;
+  if (target < 0) target = 0;
+  position_ = static_cast<std::size_t>(target);
+  return target;
+}
+
+void TMemoryStream::Clear() {
+  data_.clear();
+  position_ = 0;
+}
+
+void TMemoryStream::LoadFromFile(const std::string& fileName) {
+  TFileStream file(fileName, TFileStream::Mode::OpenRead);
+  const int64_t size = file.Size();
+  std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
+  file.ReadBuffer(bytes.data(), bytes.size());
+  data_ = std::move(bytes);
+  position_ = 0;
+}
+
+void TMemoryStream::SaveToFile(const std::string& fileName) {
+  TFileStream file(fileName, TFileStream::Mode::Create);
+  file.WriteBuffer(data_.data(), data_.size());
+}
+
+std::string ExpandFileName(const std::string& fileName) {
+  if (fileName.empty() || fileName.front() == '/') return fileName;
+  std::string cwd(PATH_MAX, '\0');
+  if (getcwd(cwd.data(), cwd.size()) == nullptr) return fileName;
+  cwd.resize(std::strlen(cwd.c_str()));
+  if (cwd.empty() || cwd.back() != '/') cwd += '/';
+  return cwd + fileName;
+}
+
+std::string FormatMessage(const char* pattern, const std::vector<std::string>& args) {
+  std::string out;
+  std::size_t next = 0;
+  for (const char* p = pattern; *p != '\0'; ++p) {
+    if (p[0] == '%' && p[1] == 's') {
+      if (next < args.size()) out += args[next++];
+      ++p;
+    } else {
+      out += *p;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+std::string SystemErrorText(int error) {
+  // Sentence form for the end of "Cannot open file "x". <text>".
+  std::string text = std::strerror(error);
+  return text;
+}
+
+}  // namespace
+
+TFileStream::TFileStream(const std::string& fileName, Mode mode) : fileName_(fileName) {
+  if (mode == Mode::OpenRead) {
+    fd_ = fileName.empty() ? -1 : ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    int error = fd_ < 0 ? (fileName.empty() ? ENOENT : errno) : 0;
+    // Writers elsewhere are kept out with an advisory shared lock; a file that
+    // somebody is rewriting under an exclusive lock is refused.
+    if (fd_ >= 0 && ::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
+      error = errno;
+      ::close(fd_);
+      fd_ = -1;
+    }
+    // A folder opens for reading on Linux but cannot be read as a file.
+    struct stat st {};
+    if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+      error = EISDIR;
+      ::close(fd_);
+      fd_ = -1;
+    }
+    if (fd_ < 0) {
+      throw EFOpenError(
+          FormatMessage(msg::CannotOpenFile, {ExpandFileName(fileName), SystemErrorText(error)}));
+    }
+  } else {
+    fd_ = fileName.empty() ? -1 : ::open(fileName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    int error = fd_ < 0 ? (fileName.empty() ? ENOENT : errno) : 0;
+    if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      error = errno;
+      ::close(fd_);
+      fd_ = -1;
+    }
+    // Truncate only once the lock is held, so a refused create leaves the file.
+    if (fd_ >= 0 && ::ftruncate(fd_, 0) != 0) {
+      error = errno;
+      ::close(fd_);
+      fd_ = -1;
+    }
+    if (fd_ < 0) {
+      throw EFCreateError(
+          FormatMessage(msg::CannotCreateFile, {ExpandFileName(fileName), SystemErrorText(error)}));
+    }
+  }
+}
+
+TFileStream::~TFileStream() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t TFileStream::Read(void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::read(fd_, out + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  const auto* in = static_cast<const uint8_t*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::write(fd_, in + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+  int whence = SEEK_SET;
+  if (origin == TSeekOrigin::soCurrent) whence = SEEK_CUR;
+  if (origin == TSeekOrigin::soEnd) whence = SEEK_END;
+  off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  if (result < 0) result = ::lseek(fd_, 0, SEEK_SET);
+  return static_cast<int64_t>(result);
+}
+
+int64_t TFileStream::Size() {
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0) return TStream::Size();
+  return static_cast<int64_t>(st.st_size);
+}
+
+void TFileStream::Flush() {
+  if (::fsync(fd_) != 0) throw EWriteError(msg::StreamWrite);
+}
+
+void TPersistent::Assign(const TPersistent* source) {
+  if (source == nullptr) AssignError(nullptr);
+  source->AssignTo(*this);
+}
+
+void TPersistent::AssignTo(TPersistent& dest) const {
+  dest.AssignError(this);
+}
+
+void TPersistent::AssignError(const TPersistent* source) const {
+  throw EConvertError(
+      FormatMessage(msg::AssignError, {source ? source->ClassName() : "nil", ClassName()}));
+}
+
+void TGraphic::LoadFile(const std::string& fileName) {
+  TFileStream stream(fileName, TFileStream::Mode::OpenRead);
+  LoadFromStream(stream);
+}
+
+void TGraphic::SaveFile(const std::string& fileName) {
+  TFileStream stream(fileName, TFileStream::Mode::Create);
+  SaveToStream(stream);
+}
+
+void TGraphic::Progress(TPersistent* sender, TProgressStage stage, int percentDone, bool redrawNow,
+                        const TRect& rect, const std::string& message) {
+  if (OnProgress) OnProgress(sender, stage, percentDone, redrawNow, rect, message);
+}
+
+}  // namespace gif

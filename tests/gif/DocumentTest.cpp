@@ -1,0 +1,221 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "gif/GIFImage.h"
+
+using namespace gif;
+
+namespace {
+
+TGIFSubImage& AddFrame(TGIFImage& doc, int width, int height) {
+  auto frame = std::make_unique<TGIFSubImage>(&doc);
+  frame->Descriptor.Width = static_cast<uint16_t>(width);
+  frame->Descriptor.Height = static_cast<uint16_t>(height);
+  TGIFSubImage& ref = *frame;
+  doc.Frames().Append(std::move(frame));
+  return ref;
+}
+
+void FillMap(TGIFColorMap& map, int count) {
+  for (int i = 0; i < count; ++i) map.AppendEntry(static_cast<TColor>(i * 0x010101));
+}
+
+}  // namespace
+
+TEST(Document, NewDocumentAnswersItsQueries) {
+  TGIFImage doc;
+  EXPECT_EQ(doc.FormatVersion(), fvNone);
+  EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_EQ(doc.ScreenWidth(), 0);
+  EXPECT_EQ(doc.ScreenHeight(), 0);
+  EXPECT_EQ(doc.PixelBits(), 0);
+  EXPECT_EQ(doc.ColorRes(), -1);
+  EXPECT_EQ(doc.BackgroundIndex(), 0);
+  EXPECT_EQ(doc.GlobalMap().EntryCount(), 0);
+  EXPECT_EQ(doc.Compression, gcLZW);
+  // ColorRes -1 leaves its bits set in the packed byte, as the header computes it.
+  EXPECT_EQ(doc.Header().Screen.PackedFields, 0x77);
+}
+
+TEST(Document, PixelBitsIsTheLargestTableOverAllMaps) {
+  TGIFImage doc;
+  FillMap(doc.GlobalMap(), 2);
+  EXPECT_EQ(doc.PixelBits(), 1);
+  TGIFSubImage& frame = AddFrame(doc, 4, 4);
+  FillMap(frame.LocalMap(), 256);
+  AddFrame(doc, 1, 1);
+  EXPECT_EQ(doc.PixelBits(), 8);
+  EXPECT_EQ(doc.ColorRes(), 7);
+  EXPECT_EQ(doc.FormatVersion(), fv87a);
+}
+
+TEST(Document, HeaderPackedFields) {
+  TGIFImage doc;
+  FillMap(doc.GlobalMap(), 4);
+  TGIFSubImage& frame = AddFrame(doc, 2, 2);
+  FillMap(frame.LocalMap(), 256);
+  doc.Header().UpdatePackedFields();
+  // Global table present, colour resolution 7 from the local map, size 1 (4 entries).
+  EXPECT_EQ(doc.Header().Screen.PackedFields, 0x80 | 0x70 | 0x01);
+
+  // Without a global table the size field follows the document's PixelBits.
+  doc.GlobalMap().ResetEntries();
+  frame.LocalMap().ResetEntries();
+  FillMap(frame.LocalMap(), 5);
+  doc.Header().UpdatePackedFields();
+  EXPECT_EQ(doc.Header().Screen.PackedFields, 0x20 | 0x02);
+}
+
+TEST(Document, FramePackedFields) {
+  TGIFImage doc;
+  TGIFSubImage& frame = AddFrame(doc, 2, 2);
+  // No local map: the interlace and reserved bits survive, the rest is cleared.
+  frame.Descriptor.PackedFields = 0xFF;
+  frame.UpdatePackedFields();
+  EXPECT_EQ(frame.Descriptor.PackedFields, 0x58);
+  // A local map writes plain row order: the interlace bit goes.
+  FillMap(frame.LocalMap(), 17);
+  frame.Descriptor.PackedFields = 0x40;
+  frame.UpdatePackedFields();
+  EXPECT_EQ(frame.Descriptor.PackedFields, 0x80 | 0x04);
+  EXPECT_FALSE(frame.IsInterlaced());
+}
+
+TEST(Document, ClearAllKeepsBackgroundAndAspect) {
+  TGIFImage doc;
+  doc.Header().Screen = TLogicalScreenDescriptor{640, 480, 0xF7, 12, 49};
+  FillMap(doc.GlobalMap(), 8);
+  AddFrame(doc, 700, 500);  // larger than the screen: clearing must not mind
+  doc.ClearAll();
+  EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_EQ(doc.ScreenWidth(), 0);
+  EXPECT_EQ(doc.ScreenHeight(), 0);
+  EXPECT_EQ(doc.GlobalMap().EntryCount(), 0);
+  EXPECT_EQ(doc.BackgroundIndex(), 12);
+  EXPECT_EQ(doc.Header().Screen.AspectRatio, 49);
+}
+
+TEST(Document, FramePixelsAndMaps) {
+  TGIFImage doc;
+  TGIFSubImage& frame = AddFrame(doc, 3, 2);
+  EXPECT_TRUE(frame.IsEmpty());
+  frame.AllocatePixels();
+  ASSERT_EQ(frame.PixelDataSize(), 6u);
+  for (size_t i = 0; i < 6; ++i) EXPECT_EQ(frame.PixelData()[i], 0);
+  EXPECT_FALSE(frame.IsEmpty());
+
+  // The active map falls back from local to global to the empty local map.
+  EXPECT_EQ(&frame.ActiveMap(), &frame.LocalMap());
+  FillMap(doc.GlobalMap(), 2);
+  EXPECT_EQ(&frame.ActiveMap(), &doc.GlobalMap());
+  FillMap(frame.LocalMap(), 2);
+  EXPECT_EQ(&frame.ActiveMap(), &frame.LocalMap());
+
+  frame.SetHasTransparency(true);
+  frame.ResetFrame();
+  EXPECT_EQ(frame.PixelData(), nullptr);
+  EXPECT_EQ(frame.Descriptor.Width, 0);
+  EXPECT_EQ(frame.LocalMap().EntryCount(), 0);
+  EXPECT_FALSE(frame.HasTransparency());
+
+  TGIFSubImage& zero = AddFrame(doc, 0, 5);
+  zero.AllocatePixels();
+  EXPECT_EQ(zero.PixelData(), nullptr);
+  EXPECT_TRUE(zero.IsEmpty());
+}
+
+TEST(Document, ListsOwnAndDetach) {
+  TGIFImage doc;
+  TGIFSubImage& a = AddFrame(doc, 1, 1);
+  AddFrame(doc, 2, 2);
+  std::unique_ptr<TGIFItem> detached = doc.Frames().Detach(&a);
+  EXPECT_EQ(detached.get(), &a);
+  EXPECT_EQ(doc.Frames().Count(), 1);
+  EXPECT_EQ(doc.Frames().Detach(&a), nullptr);
+  EXPECT_EQ(doc.Frames().Frame(0).Descriptor.Width, 2);
+  doc.Frames().DeleteAt(0);
+  EXPECT_TRUE(doc.IsEmpty());
+}
+
+TEST(Document, WarningsReachTheHandlerWithTheirSender) {
+  TGIFImage doc;
+  TGIFSubImage& frame = AddFrame(doc, 1, 1);
+  TPersistent* seenSender = nullptr;
+  std::string seenText;
+  doc.WarningHandler = [&](TPersistent* sender, int, const std::string& text) {
+    seenSender = sender;
+    seenText = text;
+  };
+  FillMap(frame.LocalMap(), 1);
+  frame.LocalMap().ReadEntry(9);
+  EXPECT_EQ(seenSender, &frame.LocalMap());
+  EXPECT_EQ(seenText, "Invalid color index");
+  frame.ReportWarning(1, "x");
+  EXPECT_EQ(seenSender, &frame);
+  // Without a handler a warning is simply dropped.
+  doc.WarningHandler = nullptr;
+  EXPECT_NO_THROW(frame.ReportWarning(1, "y"));
+}
+
+TEST(Routines, BitsForColorCountAndReadExact) {
+  const std::pair<int, int> cases[] = {{0, 0}, {1, 1},  {2, 1},   {3, 2},   {4, 2},
+                                       {5, 3}, {17, 5}, {128, 7}, {129, 8}, {256, 8}};
+  for (auto [count, bits] : cases) EXPECT_EQ(BitsForColorCount(count), bits) << count;
+
+  TMemoryStream stream(std::vector<uint8_t>{1, 2, 3});
+  uint8_t buffer[4] = {};
+  EXPECT_THROW(ReadExact(stream, buffer, 4), GIFException);
+  stream.SetPosition(0);
+  ReadExact(stream, buffer, 3);
+  EXPECT_EQ(buffer[2], 3);
+}
+
+TEST(Platform, FileErrorsNameTheAbsoluteFileAndTheReason) {
+  const std::string missing = "no-such-folder-tintwell/x.gif";
+  try {
+    TFileStream stream(missing, TFileStream::Mode::OpenRead);
+    FAIL() << "opened";
+  } catch (const EFOpenError& e) {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + std::string(cwd) + "/" + missing +
+                                         "\". No such file or directory");
+  }
+  try {
+    TFileStream stream("/no-such-folder-tintwell/x.gif", TFileStream::Mode::Create);
+    FAIL() << "created";
+  } catch (const EFCreateError& e) {
+    EXPECT_STREQ(
+        e.what(),
+        "Cannot create file \"/no-such-folder-tintwell/x.gif\". No such file or directory");
+  }
+}
+
+TEST(Platform, FileStreamReadsWritesAndSeeks) {
+  char name[] = "/tmp/tintwell-stream-XXXXXX";
+  const int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  {
+    TFileStream out(name, TFileStream::Mode::Create);
+    out.WriteBuffer("GIF89a", 6);
+    EXPECT_EQ(out.Size(), 6);
+  }
+  {
+    TFileStream in(name, TFileStream::Mode::OpenRead);
+    char buffer[8] = {};
+    EXPECT_EQ(in.Read(buffer, 8), 6u);  // the count actually read
+    EXPECT_EQ(in.Seek(-2, TSeekOrigin::soEnd), 4);
+    EXPECT_EQ(in.Read(buffer, 8), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "9a");
+    EXPECT_EQ(in.Write("x", 1), 0u);  // opened for reading only
+  }
+  std::remove(name);
+}
