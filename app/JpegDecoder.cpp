@@ -57,8 +57,8 @@ QImage DecodeJpeg(const uint8_t* data, std::size_t size, QString* error) {
   manager.Base.error_exit = JumpOnError;
   manager.Base.emit_message = IgnoreMessage;
   QImage picture;
-  const bool decoded = data != nullptr && size > 0 &&
-                       DecodeInto(&cinfo, &manager, data, size, &picture);
+  const bool decoded =
+      data != nullptr && size > 0 && DecodeInto(&cinfo, &manager, data, size, &picture);
   jpeg_destroy_decompress(&cinfo);
   if (decoded) return picture;
   if (error != nullptr)

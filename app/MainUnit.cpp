@@ -19,7 +19,9 @@ namespace {
 const QColor MenuHighlight(0xF7, 0xF6, 0xEE);
 
 // File names go to the library as the bytes the file system uses.
-std::string LocalFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+std::string LocalFileName(const QString& name) {
+  return QFile::encodeName(name).toStdString();
+}
 
 QColor ToQColor(gif::TColor colour) {
   const gif::TGIFColor rgb = gif::TGIFColorMap::ColorToTriple(colour);
@@ -143,14 +145,18 @@ TfrmMain::TfrmMain(QWidget* parent)
   SetTabOrder();
 }
 
-TfrmMain::~TfrmMain() { FormDestroy(); }
+TfrmMain::~TfrmMain() {
+  FormDestroy();
+}
 
 void TfrmMain::FormCreate() {
   FGIFImage = std::make_unique<gif::TGIFImage>();
   FLoaded = false;
 }
 
-void TfrmMain::FormDestroy() { FGIFImage.reset(); }
+void TfrmMain::FormDestroy() {
+  FGIFImage.reset();
+}
 
 void TfrmMain::BuildActions() {
   SetUpAction(actOpen, "File", "&Open File...", "Open GIF File", 0, ":/open.png");
@@ -286,11 +292,11 @@ void TfrmMain::BuildControls() {
 }
 
 void TfrmMain::SetTabOrder() {
-  QWidget* const order[] = {
-      &edtSignature, &edtScrnWidth, &edtScrnHeight, &edtColorRes, &edtBPP, &edtBackground,
-      &edtB,         &edtG,         &edtR,          &edtH,        &edtS,          &edtL,
-      &Panel1,       &GroupBox1,    &edtFromH,      &edtFromL,    &edtFromS,      &edtTolerance,
-      &udTolerance,  &GroupBox2,    &edtToH,        &edtToL,      &edtToS,        &btnStart};
+  QWidget* const order[] = {&edtSignature,  &edtScrnWidth, &edtScrnHeight, &edtColorRes, &edtBPP,
+                            &edtBackground, &edtB,         &edtG,          &edtR,        &edtH,
+                            &edtS,          &edtL,         &Panel1,        &GroupBox1,   &edtFromH,
+                            &edtFromL,      &edtFromS,     &edtTolerance,  &udTolerance, &GroupBox2,
+                            &edtToH,        &edtToL,       &edtToS,        &btnStart};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
@@ -309,7 +315,9 @@ void TfrmMain::actOpenExecute() {
   UpdateDisplay();
 }
 
-void TfrmMain::actSaveExecute() { FGIFImage->SaveFile(LocalFileName(FFileName)); }
+void TfrmMain::actSaveExecute() {
+  FGIFImage->SaveFile(LocalFileName(FFileName));
+}
 
 void TfrmMain::actSaveAsExecute() {
   const QString name = ShowSaveDialog(dlgSave);
@@ -318,7 +326,9 @@ void TfrmMain::actSaveAsExecute() {
   FFileName = name;
 }
 
-void TfrmMain::actExitExecute() { close(); }
+void TfrmMain::actExitExecute() {
+  close();
+}
 
 void TfrmMain::actAboutExecute() {
   if (frmAbout == nullptr) {
@@ -330,9 +340,14 @@ void TfrmMain::actAboutExecute() {
 
 void TfrmMain::UpdateDisplay() {
   switch (FGIFImage->FormatVersion()) {
-    case gif::fv87a: edtSignature.setText(QStringLiteral("GIF87A")); break;
-    case gif::fv89a: edtSignature.setText(QStringLiteral("GIF89A")); break;
-    case gif::fvNone: break;  // a document without frames keeps the previous text
+    case gif::fv87a:
+      edtSignature.setText(QStringLiteral("GIF87A"));
+      break;
+    case gif::fv89a:
+      edtSignature.setText(QStringLiteral("GIF89A"));
+      break;
+    case gif::fvNone:
+      break;  // a document without frames keeps the previous text
   }
   edtScrnWidth.setText(QString::number(FGIFImage->ScreenWidth()));
   edtScrnHeight.setText(QString::number(FGIFImage->ScreenHeight()));

@@ -32,7 +32,9 @@ inline constexpr int SwatchesPerRow = 16;
 
 // The palette entry under a point of the grid; a point in the gap right of or
 // below a swatch belongs to that swatch. Division truncates toward zero.
-inline int SwatchIndex(int x, int y) { return (y / SwatchPitch) * SwatchesPerRow + x / SwatchPitch; }
+inline int SwatchIndex(int x, int y) {
+  return (y / SwatchPitch) * SwatchesPerRow + x / SwatchPitch;
+}
 
 class TfrmMain : public QWidget {
   Q_OBJECT
@@ -164,7 +166,7 @@ class TfrmMain : public QWidget {
   bool FLoaded = false;
   QString FFileName;
 
-  TfrmAbout* frmAbout = nullptr;            // shown by the About command
+  TfrmAbout* frmAbout = nullptr;           // shown by the About command
   std::unique_ptr<TfrmAbout> FOwnedAbout;  // made here when start-up made none
   bool FPlaced = false;                    // centred once, on first showing
 };

@@ -19,7 +19,8 @@ int FieldValue(const std::string& text) {
   for (const char c : digits)
     if (c < '0' || c > '9') return 0;
   uint64_t magnitude = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+  const auto [end, error] =
+      std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
   if (error != std::errc() || end != digits.data() + digits.size()) return 0;
   const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
   if (magnitude > limit) return 0;
@@ -27,8 +28,7 @@ int FieldValue(const std::string& text) {
                                    : static_cast<int64_t>(magnitude));
 }
 
-int RecolourPass(gif::TGIFColorMap& map, THLSComponent component, int from, int to,
-                 int tolerance) {
+int RecolourPass(gif::TGIFColorMap& map, THLSComponent component, int from, int to, int tolerance) {
   // Bounds in 64 bits: a pasted From near the int range must not overflow.
   const int64_t low = int64_t{from} - tolerance;
   const int64_t high = int64_t{from} + tolerance;
@@ -43,15 +43,21 @@ int RecolourPass(gif::TGIFColorMap& map, THLSComponent component, int from, int 
                                                                : lightness;
     if (value < low || value > high) continue;
     switch (component) {
-      case THLSComponent::Hue: hue = to; break;
-      case THLSComponent::Saturation: saturation = to; break;
-      case THLSComponent::Lightness: lightness = to; break;
+      case THLSComponent::Hue:
+        hue = to;
+        break;
+      case THLSComponent::Saturation:
+        saturation = to;
+        break;
+      case THLSComponent::Lightness:
+        lightness = to;
+        break;
     }
     int red = 0, green = 0, blue = 0;
     color::HueLightSatToRGB(hue, lightness, saturation, red, green, blue);
-    map.WriteEntry(i, gif::TGIFColorMap::TripleToColor(
-                          gif::TGIFColor{static_cast<uint8_t>(red), static_cast<uint8_t>(green),
-                                         static_cast<uint8_t>(blue)}));
+    map.WriteEntry(i, gif::TGIFColorMap::TripleToColor(gif::TGIFColor{static_cast<uint8_t>(red),
+                                                                      static_cast<uint8_t>(green),
+                                                                      static_cast<uint8_t>(blue)}));
     ++matched;
   }
   return matched;

@@ -49,8 +49,7 @@ int FieldValue(const std::string& text);
 // One pass: rewrites every entry whose component lies in the inclusive window
 // [from - tolerance, from + tolerance]. The window does not wrap around the hue
 // circle. Returns how many entries matched.
-int RecolourPass(gif::TGIFColorMap& map, THLSComponent component, int from, int to,
-                 int tolerance);
+int RecolourPass(gif::TGIFColorMap& map, THLSComponent component, int from, int to, int tolerance);
 
 // The hue, saturation and lightness passes in that order, with the command's
 // checks and messages. Entries changed before a Stopped result stay changed.

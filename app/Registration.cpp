@@ -72,12 +72,13 @@ std::string TGraphicRegistry::ClipboardClass(int format) const {
 
 TGIFRegistration::TGIFRegistration() {
   TGraphicRegistry& registry = TGraphicRegistry::Instance();
-  registry.RegisterFileFormat(TFileFormat{GIFExtension, GIFDescription, "TGIFImage", [] {
-                                            return std::make_unique<gif::TGIFImage>();
-                                          }});
+  registry.RegisterFileFormat(TFileFormat{GIFExtension, GIFDescription, "TGIFImage",
+                                          [] { return std::make_unique<gif::TGIFImage>(); }});
   registry.RegisterClipboardClass(registry.RegisterClipboardFormat(GIFClipboardName), "TGIFImage");
 }
 
-TGIFRegistration::~TGIFRegistration() { TGraphicRegistry::Instance().UnregisterClass("TGIFImage"); }
+TGIFRegistration::~TGIFRegistration() {
+  TGraphicRegistry::Instance().UnregisterClass("TGIFImage");
+}
 
 }  // namespace app

@@ -32,7 +32,9 @@ QFont TitleFont() {
   return font;
 }
 
-QIcon ApplicationIcon() { return QIcon(QStringLiteral(":/tintwell.png")); }
+QIcon ApplicationIcon() {
+  return QIcon(QStringLiteral(":/tintwell.png"));
+}
 
 void CentreOnScreen(QWidget& window) {
   QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();

@@ -1,8 +1,8 @@
 #include "app/widgets/PaletteSurface.h"
 
 #include <QMouseEvent>
-#include <cmath>
 #include <QPainter>
+#include <cmath>
 
 namespace app {
 
