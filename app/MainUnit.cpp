@@ -28,6 +28,11 @@ QColor ToQColor(gif::TColor colour) {
   return QColor(rgb.Red, rgb.Green, rgb.Blue);
 }
 
+// Group boxes with the caption set into the top edge of the frame.
+const char* const GroupBoxStyle =
+    "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 6px; }"
+    "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0px; }";
+
 void PlaceLabel(QLabel& label, const char* caption, int left, int top) {
   label.setText(QString::fromLatin1(caption));
   label.setGeometry(left, top, label.sizeHint().width(), 13);
@@ -255,6 +260,8 @@ void TfrmMain::BuildControls() {
   connect(&imgColorMap, &TPaletteSurface::MousePressed, this,
           Guarded([this](int x, int y) { imgColorMapMouseDown(x, y); }));
 
+  GroupBox1.setStyleSheet(QString::fromLatin1(GroupBoxStyle));
+  GroupBox2.setStyleSheet(QString::fromLatin1(GroupBoxStyle));
   GroupBox1.setTitle(QStringLiteral(" From "));
   GroupBox1.setGeometry(456, 64, 209, 89);
   PlaceLabel(Label1, "H:", 15, 24);
