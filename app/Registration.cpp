@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gif/Document.h"
+#include "gif/Settings.h"
 
 namespace app {
 
