@@ -97,8 +97,10 @@ class LZWDecoder {
   int Restart();
   void ResetTable();
   void ExpandFromOutput(int code);
+  void SwitchToTable();
   void ExpandFromTable(int code);
   void AddEntry(uint8_t suffix);
+  void CountEntry();
 
   void PutPixel(uint8_t value);
   void CopyOut(const uint8_t* from, std::size_t count);
@@ -126,19 +128,25 @@ class LZWDecoder {
   int nextFree_ = 0;     // clear_ + 2..4096: the next entry to define
   int oldCode_ = 0;      // 0..4095: the previous code as read
   uint8_t firstPixel_ = 0;
-  uint16_t prefix_[kTableSize] = {};  // 0..4095
-  uint8_t suffix_[kTableSize] = {};
 
-  // Where each string lies, while the table is well formed: in kRootStrings
+  // Where each string lies while the table is well formed: in kRootStrings
   // for a root, in the output for a defined entry. Length 0 marks the clear
   // and end codes, which have no string.
   bool fromOutput_ = true;
   const uint8_t* source_[kTableSize];
   uint16_t length_[kTableSize];  // 0..4096
 
-  // Strings expanded from the table, first pixel on top. A chain visits at most
-  // 4096 entries before it is known to loop, plus the root and one extra pixel.
-  uint8_t stack_[kTableSize + 2];
+  // The table proper, kept from the switch to expanding strings from it until
+  // the next clear code. Entries defined before the switch (below
+  // outputEntriesEnd_) keep their strings in the output instead.
+  int outputEntriesEnd_ = 0;
+  uint16_t prefix_[kTableSize];  // 0..4095
+  uint8_t suffix_[kTableSize];
+
+  // Strings expanded from the table, first pixel on top: at most 4096 entries
+  // of a chain before it is known to loop, a string from the output of at most
+  // 4096 pixels, and one extra pixel.
+  uint8_t stack_[2 * kTableSize + 1];
   int top_ = 0;
 
   // Output, in decoding order (interlaced rows are put in place afterwards).
@@ -160,8 +168,8 @@ LZWDecoder::LZWDecoder(TGIFSubImage& frame, TStream& stream, int minCodeSize, ui
       out_(pixels),
       total_(pixelCount),
       fill_(fill) {
-  // Entries from the clear code on start as prefix 0, suffix 0 (the member
-  // initialisers); the other tables are read only for defined entries.
+  // The other entries are set up when they are defined or, for expanding
+  // strings from the table, by SwitchToTable.
   for (int i = 0; i < clear_; ++i) {
     suffix_[i] = static_cast<uint8_t>(i);
     source_[i] = kRootStrings.data() + suffix_[i];
@@ -237,62 +245,59 @@ void LZWDecoder::SkipToTerminator() {
 // code beyond the table, and a string for which the frame has no room left
 // beyond the string itself and the slack of a block copy.
 void LZWDecoder::DecodeWithinSubBlock() {
-  uint8_t* const out = out_;
-  const std::size_t total = total_;
+  uint8_t* const end = out_ + total_;
   const int bitLimit = bitLimit_;
-  std::size_t pos = pos_;
-  std::size_t prevStart = prevStart_;
+  uint8_t* at = out_ + pos_;
+  uint8_t* previous = out_ + prevStart_;
   int bitPos = bitPos_;
   int width = codeWidth_;
+  uint32_t mask = (1u << width) - 1;
   int limit = widthLimit_;
   int next = nextFree_;
   int old = oldCode_;
-  uint8_t first = firstPixel_;
+  // Outside the irregular cases left to the general path, the previous string
+  // was stored in full, so its length is that of the previous code's entry.
+  std::size_t oldLength = length_[old];
   while (bitPos + width < bitLimit) {
-    const int code =
-        static_cast<int>((LoadBits(bits_ + (bitPos >> 3)) >> (bitPos & 7)) & ((1u << width) - 1));
-    const std::size_t room = total - pos;
+    const int code = static_cast<int>((LoadBits(bits_ + (bitPos >> 3)) >> (bitPos & 7)) & mask);
+    const std::size_t room = static_cast<std::size_t>(end - at);
     std::size_t length = 0;
     if (code < next) {
       length = length_[code];
       if (length == 0 || length + kCopyChunk > room) break;
-      const uint8_t* from = source_[code];
-      first = *from;
-      CopyRun(out + pos, from, length);
+      CopyRun(at, source_[code], length);
     } else if (code == next) {
       // The code being defined: the previous string and its own first pixel.
-      length = std::size_t{length_[old]} + 1;
+      length = oldLength + 1;
       if (length + kCopyChunk > room) break;
-      const uint8_t* from = source_[old];
-      first = *from;
-      CopyRun(out + pos, from, length - 1);
-      out[pos + length - 1] = first;
+      CopyRun(at, previous, oldLength);
+      at[oldLength] = *previous;
     } else {
       break;
     }
     bitPos += width;
     if (next < kTableSize) {
-      source_[next] = out + prevStart;
-      length_[next] = static_cast<uint16_t>(length_[old] + 1);
-      prefix_[next] = static_cast<uint16_t>(old);
-      suffix_[next] = first;
+      source_[next] = previous;
+      length_[next] = static_cast<uint16_t>(oldLength + 1);
       if (++next >= limit && limit < kTableSize) {
         limit *= 2;
         ++width;
+        mask = (1u << width) - 1;
       }
     }
     old = code;
-    prevStart = pos;
-    pos += length;
+    oldLength = length;
+    previous = at;
+    at += length;
   }
-  pos_ = pos;
-  prevStart_ = prevStart;
+  pos_ = static_cast<std::size_t>(at - out_);
+  prevStart_ = static_cast<std::size_t>(previous - out_);
   bitPos_ = bitPos;
   codeWidth_ = width;
   widthLimit_ = limit;
   nextFree_ = next;
   oldCode_ = old;
-  firstPixel_ = first;
+  firstPixel_ = *previous;
 }
 
 int LZWDecoder::NextPixel() {
@@ -326,7 +331,10 @@ int LZWDecoder::Restart() {
   if (code < 0) return code;
   // Whatever follows the clear code is a pixel, even the end code. Anything
   // but a root starts strings that were never output.
-  fromOutput_ = code < clear_;
+  if (code < clear_)
+    fromOutput_ = true;
+  else
+    SwitchToTable();
   oldCode_ = code;
   firstPixel_ = static_cast<uint8_t>(code);
   prevStart_ = pos_;
@@ -335,11 +343,6 @@ int LZWDecoder::Restart() {
 }
 
 void LZWDecoder::ResetTable() {
-  // Only the entries defined since the last reset differ from their start values.
-  for (int i = clear_ + 2; i < nextFree_; ++i) {
-    prefix_[i] = 0;
-    suffix_[i] = 0;
-  }
   codeWidth_ = rootWidth_;
   widthLimit_ = 2 * clear_;
   nextFree_ = clear_ + 2;
@@ -363,13 +366,26 @@ void LZWDecoder::ExpandFromOutput(int code) {
     // previous string was stored.
     source_[nextFree_] = out_ + prevStart_;
     length_[nextFree_] = static_cast<uint16_t>(length_[oldCode_] + 1);
-    AddEntry(first);
+    CountEntry();
   }
   // A code beyond the entry just defined becomes the prefix of the next one.
-  if (code >= nextFree_) fromOutput_ = false;
+  if (code >= nextFree_) SwitchToTable();
   oldCode_ = code;
   firstPixel_ = first;
   prevStart_ = start;
+}
+
+void LZWDecoder::SwitchToTable() {
+  fromOutput_ = false;
+  outputEntriesEnd_ = nextFree_;
+  // Codes without an entry, the clear and end codes among them, expand as
+  // prefix 0 and suffix 0.
+  for (const int code : {clear_, end_}) {
+    prefix_[code] = 0;
+    suffix_[code] = 0;
+  }
+  std::fill(prefix_ + nextFree_, prefix_ + kTableSize, uint16_t{0});
+  std::fill(suffix_ + nextFree_, suffix_ + kTableSize, uint8_t{0});
 }
 
 void LZWDecoder::ExpandFromTable(int code) {
@@ -380,12 +396,20 @@ void LZWDecoder::ExpandFromTable(int code) {
   }
   // A chain that visits more entries than the table holds runs in a loop.
   for (int steps = 0; current >= clear_; ++steps) {
+    if (current > end_ && current < outputEntriesEnd_) {
+      const uint8_t* string = source_[current];
+      for (std::size_t i = length_[current]; i-- > 0;) stack_[top_++] = string[i];
+      firstPixel_ = string[0];
+      break;
+    }
     if (steps == kTableSize) RaiseGIFError(msg::CircularTableEntry);
     stack_[top_++] = suffix_[current];
     current = prefix_[current];
   }
-  firstPixel_ = suffix_[current];
-  stack_[top_++] = firstPixel_;
+  if (current < clear_) {
+    firstPixel_ = suffix_[current];
+    stack_[top_++] = firstPixel_;
+  }
   if (nextFree_ < kTableSize) AddEntry(firstPixel_);
   oldCode_ = code;
   DrainStack();
@@ -394,6 +418,10 @@ void LZWDecoder::ExpandFromTable(int code) {
 void LZWDecoder::AddEntry(uint8_t suffix) {
   prefix_[nextFree_] = static_cast<uint16_t>(oldCode_);
   suffix_[nextFree_] = suffix;
+  CountEntry();
+}
+
+void LZWDecoder::CountEntry() {
   ++nextFree_;
   if (nextFree_ >= widthLimit_ && widthLimit_ < kTableSize) {
     widthLimit_ *= 2;
