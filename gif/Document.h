@@ -209,6 +209,8 @@ class TGIFImage : public TGraphic {
 
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) override;
+  // Reads the whole file into memory and loads from there.
+  void LoadFile(const std::string& fileName) override;
 
   // 0 selects the LZW encoder, 1 the run-length encoder; copied from the
   // library settings when the document is created.
