@@ -1,0 +1,220 @@
+// Writing a frame's table-based image data: the minimum code size byte, the
+// variable-width LZW code stream packed into data sub-blocks, and the block
+// terminator.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "gif/Basics.h"
+#include "gif/Messages.h"
+
+namespace gif {
+
+class TGIFSubImage;
+
+// A write-only stream that packs what is written to it into data sub-blocks on
+// a target stream. Reading and seeking make no sense on it and raise; the bare
+// base refuses writes too, TGIFWriter accepts them.
+class TGIFStream : public TStream {
+ public:
+  explicit TGIFStream(TStream& target) : target_(target) {}
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+
+ protected:
+  TStream& target_;
+};
+
+// Packs bytes into sub-blocks of 255 data bytes and a last, shorter one.
+// Whole sub-blocks are gathered in one buffer and go to the target in a single
+// write when it is full or when the writer is flushed, so the target sees a few
+// large writes instead of one per sub-block; the bytes are the same.
+class TGIFWriter final : public TGIFStream {
+ public:
+  explicit TGIFWriter(TStream& target) : TGIFStream(target) {}
+  // Writes what is still held. Runs only on the way out of a failed encode
+  // (Encode flushes otherwise); an error then is dropped, as one is already
+  // passing.
+  ~TGIFWriter() override;
+
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  // The encoder's path for one code byte.
+  void Put(uint8_t byte) {
+    buffer_[count_++] = byte;
+    if (count_ == blockEnd_) EndBlock();
+  }
+  // Writes every held byte, the partly filled sub-block included. Never writes
+  // an empty sub-block.
+  void FlushBlock();
+
+ private:
+  static constexpr std::size_t BlockSize = 256;  // length byte and up to 255 data bytes
+  static constexpr std::size_t BufferSize = 64 * BlockSize;
+
+  // Closes the full sub-block; starts the next one, writing the buffer out
+  // first when it is full.
+  void EndBlock();
+
+  uint8_t buffer_[BufferSize];
+  std::size_t blockStart_ = 0;        // index of the current sub-block's length byte
+  std::size_t count_ = 1;             // bytes in use, up to the current sub-block's end
+  std::size_t blockEnd_ = BlockSize;  // one past the current sub-block's last data byte
+};
+
+// Abstract base of the encoders: set-up for one frame, bit packing of the
+// codes, the walk over the pixels and the pixel range check.
+class TGIFEncoder {
+ public:
+  virtual ~TGIFEncoder() = default;
+  TGIFEncoder() = default;
+  TGIFEncoder(const TGIFEncoder&) = delete;
+  TGIFEncoder& operator=(const TGIFEncoder&) = delete;
+
+  // Writes the image data of one frame: the minimum code size, the code
+  // stream in sub-blocks and the terminator. bitsPerPixel is 0..8; pixel
+  // values must be below colorLimit; pixels holds width x height bytes, row
+  // after row. Without pixels, or with a zero size, the code stream is the end
+  // code alone.
+  void Encode(TStream& stream, int bitsPerPixel, int colorLimit, const uint8_t* pixels,
+              bool interlaced, int height, int width);
+
+  // (1 << width) - 1, the largest code of a code width.
+  static uint16_t CodeLimit(int width) { return static_cast<uint16_t>((1 << width) - 1); }
+
+ protected:
+  virtual void EmitCode(int code);
+  virtual void ResetTable();
+  virtual void EncodePixels() = 0;
+
+  // Moves to the next pixel in storage or interlace order; false once the
+  // frame is done.
+  bool AdvancePixel() {
+    if (--pixelsLeft_ > 0) {
+      ++current_;
+      return true;
+    }
+    return interlaced_ && NextInterlacedRow();
+  }
+  // The current pixel, checked against the colour limit.
+  uint8_t CheckedPixel() const {
+    const uint8_t pixel = *current_;
+    if (pixel >= colorLimit_) [[unlikely]]
+      RaiseGIFError(msg::ColorNotInTable);
+    return pixel;
+  }
+
+  int colorLimit_ = 0;   // pixel values must be below it
+  int minCodeSize_ = 0;  // 2..8: bits per pixel, at least 2
+  int width_ = 0;        // frame size in pixels
+  int height_ = 0;
+  bool interlaced_ = false;  // walk the rows in interlace order
+  const uint8_t* pixels_ = nullptr;
+  TGIFWriter* writer_ = nullptr;  // lives for one Encode
+
+  uint32_t accumulator_ = 0;   // bits not yet written, lowest first
+  int bitCount_ = 0;           // bits in the accumulator, 0..7 between codes
+  bool clearPending_ = false;  // the clear code is being emitted
+  int codeWidth_ = 0;          // width of the next code, 3..12
+  int initialCodeWidth_ = 0;   // minimum code size + 1
+  int maxCode_ = 0;            // largest code of the current width; 4096 at width 12
+  int clearCode_ = 0;          // 1 << minimum code size
+  int endCode_ = 0;            // clear code + 1
+  int firstFreeCode_ = 0;      // clear code + 2
+
+  const uint8_t* current_ = nullptr;  // the pixel AdvancePixel stands on
+  int64_t pixelsLeft_ = 0;  // countdown in the current row (interlaced) or the whole frame
+  int row_ = 0;             // current row of the interlaced walk
+  int pass_ = 0;            // current interlace pass, 0..3
+
+ private:
+  bool NextInterlacedRow();
+};
+
+// The string table of the LZW encoder: open addressing over 8009 slots.
+// A used slot holds (key << 12) | code, the key being (string code << 8) |
+// pixel; a slot whose upper 20 bits are all ones is empty. String codes stay
+// below 4095, so no key looks like an empty slot.
+class THashTable {
+ public:
+  static constexpr int SlotCount = 8009;
+  static constexpr uint16_t NotFound = 0xFFFF;
+
+  THashTable() { Reset(); }
+
+  void Reset();
+  // Enters key with its code. False when every slot the key's probe sequence
+  // reaches is used; nothing is written then.
+  bool Store(uint32_t key, uint16_t code);
+  // The code stored for key, or NotFound.
+  uint16_t Find(uint32_t key) const {
+    int slot = SlotOf(key);
+    for (int probes = 0; probes < SlotCount; ++probes) {
+      const uint32_t entry = slots_[slot];
+      if ((entry >> 12) == key) return static_cast<uint16_t>(entry & 0xFFF);
+      if ((entry >> 12) == EmptyKey) return NotFound;
+      slot = NextSlot(slot);
+    }
+    return NotFound;
+  }
+
+  // (key ^ (key >> 4)) mod 8009. Keys have 20 bits, and below 2^20 the
+  // quotient is exactly (x * ceil(2^33 / 8009)) >> 33, which is quicker on the
+  // path from one pixel to the next than the division a compiler emits for
+  // any 32-bit value.
+  static int SlotOf(uint32_t key) {
+    const uint32_t x = key ^ (key >> 4);
+    const auto quotient = static_cast<uint32_t>((uint64_t{x} * 1072536u) >> 33);
+    return static_cast<int>(x - quotient * SlotCount);
+  }
+  // 2h mod 8009 for h > 0, and 8008 for 0.
+  static int NextSlot(int slot) {
+    const int next = slot == 0 ? -1 : slot - (SlotCount - slot);
+    return next < 0 ? next + SlotCount : next;
+  }
+
+ private:
+  static constexpr uint32_t EmptyKey = 0xFFFFF;
+  uint32_t slots_[SlotCount];
+};
+
+// Greedy LZW with a hashed string table; the encoder every save uses.
+class TLZWEncoder final : public TGIFEncoder {
+ protected:
+  void EmitCode(int code) override;
+  void ResetTable() override;
+  void EncodePixels() override;
+
+ private:
+  int nextFreeCode_ = 0;
+  THashTable* table_ = nullptr;  // lives for one EncodePixels
+};
+
+// Run-length encoding inside a valid LZW code stream, selected by compression
+// setting 1. It keeps no string table: a run of one pixel value goes out either
+// as literal codes or, after a clear code, as the codes the decoder is about to
+// define, each of which stands for a run one pixel longer than the one before.
+class TRLEEncoder final : public TGIFEncoder {
+ protected:
+  void ResetTable() override;
+  void EncodePixels() override;
+
+ private:
+  // Emits a code and follows the decoder's table growth and code width.
+  void EmitData(int code);
+  void EmitRun(uint8_t pixel, int64_t length);
+  void EmitLiterals(uint8_t pixel, int64_t length);
+
+  int decoderNextCode_ = 0;      // the decoder's next free code; 4096 once its table is full
+  int decoderWidthLimit_ = 0;    // the decoder widens its codes when the next free code reaches it
+  bool codeAfterClear_ = false;  // the next data code is the first after a clear
+};
+
+// Writes the image data of a frame with the encoder its document's compression
+// setting selects, checking pixels against the local map's size or, without
+// one, against 2 to the power of the document's PixelBits.
+void EncodeImageData(const TGIFSubImage& frame, TStream& stream);
+
+}  // namespace gif

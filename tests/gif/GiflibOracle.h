@@ -1,0 +1,100 @@
+// giflib as an independent decoder of what the library writes.
+#pragma once
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+struct GiflibFrame {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool interlaced = false;
+  int localColors = 0;          // 0 without a local colour table
+  std::vector<uint8_t> pixels;  // row after row, in display order
+};
+
+struct GiflibImage {
+  bool ok = false;  // giflib read the whole file
+  int error = 0;
+  int screenWidth = 0, screenHeight = 0, globalColors = 0, background = 0;
+  std::vector<GiflibFrame> frames;
+};
+
+namespace giflib_oracle {
+
+struct Cursor {
+  const std::vector<uint8_t>* bytes;
+  std::size_t at;
+};
+
+inline int Read(GifFileType* gif, GifByteType* buffer, int count) {
+  auto* cursor = static_cast<Cursor*>(gif->UserData);
+  const std::size_t n =
+      std::min(static_cast<std::size_t>(count), cursor->bytes->size() - cursor->at);
+  std::memcpy(buffer, cursor->bytes->data() + cursor->at, n);
+  cursor->at += n;
+  return static_cast<int>(n);
+}
+
+}  // namespace giflib_oracle
+
+// Decodes a whole GIF with giflib's DGifSlurp, which de-interlaces frames.
+inline GiflibImage GiflibDecode(const std::vector<uint8_t>& bytes) {
+  GiflibImage result;
+  giflib_oracle::Cursor cursor{&bytes, 0};
+  GifFileType* gif = DGifOpen(&cursor, giflib_oracle::Read, &result.error);
+  if (gif == nullptr) return result;
+  result.ok = DGifSlurp(gif) == GIF_OK;
+  if (!result.ok) result.error = gif->Error;
+  result.screenWidth = gif->SWidth;
+  result.screenHeight = gif->SHeight;
+  result.globalColors = gif->SColorMap != nullptr ? gif->SColorMap->ColorCount : 0;
+  result.background = gif->SBackGroundColor;
+  for (int i = 0; result.ok && i < gif->ImageCount; ++i) {
+    const SavedImage& saved = gif->SavedImages[i];
+    GiflibFrame frame;
+    frame.left = saved.ImageDesc.Left;
+    frame.top = saved.ImageDesc.Top;
+    frame.width = saved.ImageDesc.Width;
+    frame.height = saved.ImageDesc.Height;
+    frame.interlaced = saved.ImageDesc.Interlace;
+    frame.localColors =
+        saved.ImageDesc.ColorMap != nullptr ? saved.ImageDesc.ColorMap->ColorCount : 0;
+    frame.pixels.assign(saved.RasterBits,
+                        saved.RasterBits + std::size_t(frame.width) * std::size_t(frame.height));
+    result.frames.push_back(std::move(frame));
+  }
+  int closeError = 0;
+  DGifCloseFile(gif, &closeError);
+  return result;
+}
+
+// A minimal GIF around one frame's image data: a global table of 2^bits grey
+// entries and a descriptor whose interlace flag is clear, so that giflib hands
+// the rows back in the order they were written.
+inline std::vector<uint8_t> WrapImageData(const std::vector<uint8_t>& imageData, int width,
+                                          int height, int bits) {
+  const int tableBits = std::max(bits, 1);
+  std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '7', 'a'};
+  const auto u16 = [&gif](int v) {
+    gif.push_back(uint8_t(v));
+    gif.push_back(uint8_t(v >> 8));
+  };
+  u16(width);
+  u16(height);
+  gif.push_back(uint8_t(0x80 | ((tableBits - 1) << 4) | (tableBits - 1)));
+  gif.push_back(0);
+  gif.push_back(0);
+  for (int i = 0; i < (1 << tableBits); ++i) gif.insert(gif.end(), 3, uint8_t(i));
+  gif.push_back(0x2C);
+  u16(0);
+  u16(0);
+  u16(width);
+  u16(height);
+  gif.push_back(0);
+  gif.insert(gif.end(), imageData.begin(), imageData.end());
+  gif.push_back(0x3B);
+  return gif;
+}
