@@ -11,6 +11,9 @@ namespace gif {
 
 namespace {
 
+// Pixels checked against the colour limit ahead of the LZW loop at a time.
+constexpr std::ptrdiff_t StretchSize = 16384;
+
 // Codes go up to 4095 in 12 bits; the encoder resets before it would assign
 // 4095, so string codes stay at 4094 or below.
 constexpr int MaxCodeWidth = 12;
@@ -31,15 +34,6 @@ std::size_t TGIFStream::Write(const void*, std::size_t) {
 
 int64_t TGIFStream::Seek(int64_t, TSeekOrigin) {
   throw Exception(msg::InvalidStreamOperation);
-}
-
-TGIFWriter::~TGIFWriter() {
-  if (count_ <= 1) return;
-  try {
-    FlushBlock();
-  } catch (const std::exception&) {
-    // The target already failed once; the first error is the one that counts.
-  }
 }
 
 std::size_t TGIFWriter::Write(const void* buffer, std::size_t count) {
@@ -93,43 +87,48 @@ void TGIFEncoder::Encode(TStream& stream, int bitsPerPixel, int colorLimit, cons
   PutByte(stream, static_cast<uint8_t>(minCodeSize_));
 
   initialCodeWidth_ = minCodeSize_ + 1;
-  codeWidth_ = initialCodeWidth_;
   maxCode_ = CodeLimit(initialCodeWidth_);
   clearCode_ = 1 << minCodeSize_;
   endCode_ = clearCode_ + 1;
   firstFreeCode_ = clearCode_ + 2;
-  accumulator_ = 0;
-  bitCount_ = 0;
+  packer_ = TCodePacker{packed_, 0, 0, initialCodeWidth_};
   clearPending_ = false;
-  current_ = pixels;
-  pixelsLeft_ = interlaced ? int64_t{width} : int64_t{width} * height;
-  row_ = 0;
+  nextRow_ = 0;
   pass_ = 0;
 
   TGIFWriter writer(stream);
   writer_ = &writer;
-  // An empty frame's code stream is the end code alone, without a clear code.
-  if (pixels != nullptr && height > 0 && width > 0) EncodePixels();
-  EmitCode(endCode_);
+  try {
+    // An empty frame's code stream is the end code alone, without a clear code.
+    if (pixels != nullptr && height > 0 && width > 0) EncodePixels();
+    EmitCode(endCode_);
+  } catch (...) {
+    // The codes before the failure still go out, in a last sub-block without
+    // terminator. Should the target fail now, the first error is the one
+    // that passes on.
+    try {
+      FlushPacked();
+      writer.FlushBlock();
+    } catch (const std::exception&) {
+    }
+    writer_ = nullptr;
+    throw;
+  }
+  FlushPacked();
   writer.FlushBlock();
   writer_ = nullptr;
   PutByte(stream, 0);
 }
 
 void TGIFEncoder::EmitCode(int code) {
-  accumulator_ |= static_cast<uint32_t>(code) << bitCount_;
-  bitCount_ += codeWidth_;
-  while (bitCount_ >= 8) {
-    writer_->Put(static_cast<uint8_t>(accumulator_));
-    accumulator_ >>= 8;
-    bitCount_ -= 8;
-  }
+  packer_.Pack(code);
   // The last partial byte goes out with its unused high bits 0.
-  if (code == endCode_ && bitCount_ > 0) {
-    writer_->Put(static_cast<uint8_t>(accumulator_));
-    accumulator_ = 0;
-    bitCount_ = 0;
+  if (code == endCode_ && packer_.bitCount > 0) {
+    ++packer_.out;
+    packer_.accumulator = 0;
+    packer_.bitCount = 0;
   }
+  FlushPackedIfFull();
 }
 
 void TGIFEncoder::ResetTable() {
@@ -137,26 +136,58 @@ void TGIFEncoder::ResetTable() {
   EmitCode(clearCode_);
 }
 
-bool TGIFEncoder::NextInterlacedRow() {
+void TGIFEncoder::FlushPacked() {
+  // Only complete bytes are handed over; the partial one is rewritten from
+  // the accumulator by the next code.
+  writer_->Write(packed_, static_cast<std::size_t>(packer_.out - packed_));
+  packer_.out = packed_;
+}
+
+bool TGIFEncoder::NextRow(const uint8_t*& begin, const uint8_t*& end) {
+  if (nextRow_ < 0) return false;
+  const auto width = static_cast<std::size_t>(width_);
+  if (!interlaced_) {
+    begin = pixels_;
+    end = pixels_ + width * static_cast<std::size_t>(height_);
+    nextRow_ = -1;
+    return true;
+  }
+  begin = pixels_ + width * static_cast<std::size_t>(nextRow_);
+  end = begin + width;
   // GIF89a appendix E: rows 0, 8, 16, ...; 4, 12, ...; 2, 6, ...; 1, 3, 5, ...
+  // A pass without any row inside the frame (small heights) is skipped.
   static constexpr int Step[4] = {8, 8, 4, 2};
   static constexpr int FirstRow[4] = {0, 4, 2, 1};
-  pixelsLeft_ = width_;
-  row_ += Step[pass_];
-  // A pass without any row inside the frame (small heights) is skipped.
-  while (row_ >= height_ && pass_ < 3) {
+  nextRow_ += Step[pass_];
+  while (nextRow_ >= height_ && pass_ < 3) {
     ++pass_;
-    row_ = FirstRow[pass_];
+    nextRow_ = FirstRow[pass_];
   }
-  if (row_ >= height_) return false;
-  current_ = pixels_ + static_cast<std::size_t>(row_) * static_cast<std::size_t>(width_);
+  if (nextRow_ >= height_) nextRow_ = -1;
   return true;
+}
+
+const uint8_t* TGIFEncoder::FirstBadPixel(const uint8_t* begin, const uint8_t* end) const {
+  if (colorLimit_ > 255) return end;
+  // Almost every stretch is clean: a maximum without early exit, which the
+  // compiler vectorises, clears it at once.
+  uint8_t highest = 0;
+  for (const uint8_t* p = begin; p != end; ++p) highest = std::max(highest, *p);
+  if (highest < colorLimit_) return end;
+  const auto limit = static_cast<uint8_t>(colorLimit_);
+  return std::find_if(begin, end, [limit](uint8_t pixel) { return pixel >= limit; });
 }
 
 // ---- THashTable ------------------------------------------------------------------
 
 void THashTable::Reset() {
+  // A frame of a few pixels would otherwise pay for clearing the whole table
+  // twice: once when it is created and once for the clear code that starts
+  // the stream.
+  if (!stored_) return;
   std::memset(slots_, 0xFF, sizeof slots_);
+  missKey_ = EmptyKey;
+  stored_ = false;
 }
 
 bool THashTable::Store(uint32_t key, uint16_t code) {
@@ -167,14 +198,19 @@ bool THashTable::Store(uint32_t key, uint16_t code) {
   // full. The probe count bounds the walk: 8009 probes have seen every slot the
   // sequence can reach.
   int slot = SlotOf(key);
-  for (int probes = 0; probes < SlotCount; ++probes) {
-    if ((slots_[slot] >> 12) == EmptyKey) {
-      slots_[slot] = (key << 12) | (code & 0xFFFu);
-      return true;
+  if (key == missKey_) {
+    slot = missSlot_;
+  } else {
+    int probes = 0;
+    while ((slots_[slot] >> 12) != EmptyKey) {
+      if (++probes == SlotCount) return false;
+      slot = NextSlot(slot);
     }
-    slot = NextSlot(slot);
   }
-  return false;
+  slots_[slot] = (key << 12) | (code & 0xFFFu);
+  missKey_ = EmptyKey;
+  stored_ = true;
+  return true;
 }
 
 // ---- TLZWEncoder -----------------------------------------------------------------
@@ -182,50 +218,118 @@ bool THashTable::Store(uint32_t key, uint16_t code) {
 void TLZWEncoder::EmitCode(int code) {
   TGIFEncoder::EmitCode(code);
   if (clearPending_) {
-    codeWidth_ = initialCodeWidth_;
+    packer_.codeWidth = initialCodeWidth_;
     maxCode_ = CodeLimit(initialCodeWidth_);
     clearPending_ = false;
   } else if (nextFreeCode_ > maxCode_) {
-    // The decoder widens its codes once it has defined the width's last code;
-    // it defines that entry one code later than the encoder, hence the test
-    // after emitting.
-    ++codeWidth_;
-    maxCode_ = codeWidth_ == MaxCodeWidth ? CodeSpace : CodeLimit(codeWidth_);
+    Widen();
   }
+}
+
+void TLZWEncoder::Widen() {
+  // The decoder widens its codes once it has defined the width's last code;
+  // it defines each entry one code later than the encoder, hence the test
+  // after emitting.
+  ++packer_.codeWidth;
+  maxCode_ = packer_.codeWidth == MaxCodeWidth ? CodeSpace : CodeLimit(packer_.codeWidth);
 }
 
 void TLZWEncoder::ResetTable() {
   TGIFEncoder::ResetTable();
   table_->Reset();
   nextFreeCode_ = firstFreeCode_;
+  // The single-pixel strings lose their extensions; every later code is
+  // emptied when it is assigned again.
+  std::fill_n(lastChild_, firstFreeCode_, NoChild);
 }
 
 void TLZWEncoder::EncodePixels() {
   const auto table = std::make_unique<THashTable>();
   table_ = table.get();
   ResetTable();
-  int stringCode = CheckedPixel();
-  while (AdvancePixel()) {
-    const uint8_t pixel = CheckedPixel();
-    const uint32_t key = (static_cast<uint32_t>(stringCode) << 8) | pixel;
-    const uint16_t found = table_->Find(key);
-    if (found != THashTable::NotFound) {
-      stringCode = found;
-      continue;
+
+  const uint8_t* p = nullptr;
+  const uint8_t* end = nullptr;
+  NextRow(p, end);
+  if (FirstBadPixel(p, p + 1) != p + 1) RaiseGIFError(msg::ColorNotInTable);
+  uint32_t stringCode = *p++;
+
+  // The loop keeps the packer and the code counters in locals: the code bytes
+  // it stores could otherwise alias them and force reloads on every pixel.
+  TCodePacker packer = packer_;
+  int nextFree = nextFreeCode_;
+  const auto save = [&] {
+    packer_ = packer;
+    nextFreeCode_ = nextFree;
+  };
+  const auto load = [&] {
+    packer = packer_;
+    nextFree = nextFreeCode_;
+  };
+  THashTable& strings = *table;
+  do {
+    while (p != end) {
+      // Checked a stretch at a time, small enough to stay in the cache for
+      // the encoding that follows.
+      const uint8_t* stretchEnd = end - p > StretchSize ? p + StretchSize : end;
+      const uint8_t* bad = FirstBadPixel(p, stretchEnd);
+      for (; p != bad; ++p) {
+        const uint32_t pixel = *p;
+        const uint32_t recent = lastChild_[stringCode];
+        if (((recent >> 12) & 0x1FF) == pixel) {
+          stringCode = recent & 0xFFF;
+          continue;
+        }
+        const uint32_t key = (stringCode << 8) | pixel;
+        // Without other extensions the string cannot continue with this
+        // pixel, and the table need not be asked.
+        if ((recent & OtherChildren) != 0) {
+          const uint16_t found = strings.Find(key);
+          if (found != THashTable::NotFound) {
+            lastChild_[stringCode] = OtherChildren | (pixel << 12) | found;
+            stringCode = found;
+            continue;
+          }
+        }
+        packer.Pack(static_cast<int>(stringCode));
+        if (nextFree > maxCode_) {
+          save();
+          Widen();
+          load();
+        }
+        const uint32_t endedCode = stringCode;
+        stringCode = pixel;
+        if (nextFree >= LastAssignableCode) {
+          // The string just ended is not entered: codes never exceed 4094.
+          save();
+          FlushPackedIfFull();
+          ResetTable();
+          load();
+          continue;
+        }
+        // A string the table has no room for is simply never matched; its
+        // code is still counted, since the decoder defines that code all the
+        // same.
+        lastChild_[nextFree] = NoChild;
+        if (strings.Store(key, static_cast<uint16_t>(nextFree))) {
+          const uint32_t siblings = lastChild_[endedCode] != NoChild ? OtherChildren : 0;
+          lastChild_[endedCode] = siblings | (pixel << 12) | static_cast<uint32_t>(nextFree);
+        }
+        ++nextFree;
+        if (packer.out >= PackedLimit()) {
+          save();
+          FlushPacked();
+          load();
+        }
+      }
+      if (bad != stretchEnd) {
+        save();
+        RaiseGIFError(msg::ColorNotInTable);
+      }
     }
-    EmitCode(stringCode);
-    stringCode = pixel;
-    if (nextFreeCode_ >= LastAssignableCode) {
-      // The string just ended is not entered: codes never exceed 4094.
-      ResetTable();
-    } else {
-      // A string the table has no room for is simply never matched; its code
-      // is still counted, since the decoder defines that code all the same.
-      table_->Store(key, static_cast<uint16_t>(nextFreeCode_));
-      ++nextFreeCode_;
-    }
-  }
-  EmitCode(stringCode);
+  } while (NextRow(p, end));
+  save();
+  EmitCode(static_cast<int>(stringCode));
   table_ = nullptr;
 }
 
@@ -248,7 +352,7 @@ int64_t RunCodeCount(int64_t length) {
 void TRLEEncoder::ResetTable() {
   TGIFEncoder::ResetTable();
   clearPending_ = false;
-  codeWidth_ = initialCodeWidth_;
+  packer_.codeWidth = initialCodeWidth_;
   decoderNextCode_ = firstFreeCode_;
   decoderWidthLimit_ = 2 * clearCode_;
   codeAfterClear_ = true;
@@ -267,7 +371,7 @@ void TRLEEncoder::EmitData(int code) {
   ++decoderNextCode_;
   if (decoderNextCode_ >= decoderWidthLimit_ && decoderWidthLimit_ <= LastAssignableCode) {
     decoderWidthLimit_ *= 2;
-    ++codeWidth_;
+    ++packer_.codeWidth;
   }
 }
 
@@ -275,9 +379,17 @@ void TRLEEncoder::EmitLiterals(uint8_t pixel, int64_t length) {
   for (int64_t i = 0; i < length; ++i) {
     // Literal codes gain nothing from the decoder's entries; a clear keeps
     // them at most one bit wider than the minimum.
-    if (codeWidth_ > initialCodeWidth_ + 1) ResetTable();
+    if (packer_.codeWidth > initialCodeWidth_ + 1) ResetTable();
     EmitData(pixel);
   }
+}
+
+void TRLEEncoder::WriteRun(uint8_t pixel, int64_t length) {
+  if (length == 0) return;
+  if (RunCodeCount(length) < length)
+    EmitRun(pixel, length);
+  else
+    EmitLiterals(pixel, length);
 }
 
 void TRLEEncoder::EmitRun(uint8_t pixel, int64_t length) {
@@ -306,25 +418,26 @@ void TRLEEncoder::EmitRun(uint8_t pixel, int64_t length) {
 
 void TRLEEncoder::EncodePixels() {
   ResetTable();
-  uint8_t runPixel = CheckedPixel();
-  int64_t runLength = 1;
-  const auto flushRun = [this, &runPixel, &runLength] {
-    if (RunCodeCount(runLength) < runLength)
-      EmitRun(runPixel, runLength);
-    else
-      EmitLiterals(runPixel, runLength);
-  };
-  while (AdvancePixel()) {
-    const uint8_t pixel = CheckedPixel();
-    if (pixel == runPixel) {
-      ++runLength;
-      continue;
+  const uint8_t* p = nullptr;
+  const uint8_t* end = nullptr;
+  NextRow(p, end);
+  uint8_t runPixel = *p;
+  int64_t runLength = 0;
+  // Runs go on across rows: the decoder fills the rows in the same order.
+  do {
+    const uint8_t* bad = FirstBadPixel(p, end);
+    for (; p != bad; ++p) {
+      if (*p == runPixel) {
+        ++runLength;
+        continue;
+      }
+      WriteRun(runPixel, runLength);
+      runPixel = *p;
+      runLength = 1;
     }
-    flushRun();
-    runPixel = pixel;
-    runLength = 1;
-  }
-  flushRun();
+    if (bad != end) RaiseGIFError(msg::ColorNotInTable);
+  } while (NextRow(p, end));
+  WriteRun(runPixel, runLength);
 }
 
 // ---- EncodeImageData -------------------------------------------------------------

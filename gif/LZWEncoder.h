@@ -35,17 +35,8 @@ class TGIFStream : public TStream {
 class TGIFWriter final : public TGIFStream {
  public:
   explicit TGIFWriter(TStream& target) : TGIFStream(target) {}
-  // Writes what is still held. Runs only on the way out of a failed encode
-  // (Encode flushes otherwise); an error then is dropped, as one is already
-  // passing.
-  ~TGIFWriter() override;
 
   std::size_t Write(const void* buffer, std::size_t count) override;
-  // The encoder's path for one code byte.
-  void Put(uint8_t byte) {
-    buffer_[count_++] = byte;
-    if (count_ == blockEnd_) EndBlock();
-  }
   // Writes every held byte, the partly filled sub-block included. Never writes
   // an empty sub-block.
   void FlushBlock();
@@ -77,7 +68,8 @@ class TGIFEncoder {
   // stream in sub-blocks and the terminator. bitsPerPixel is 0..8; pixel
   // values must be below colorLimit; pixels holds width x height bytes, row
   // after row. Without pixels, or with a zero size, the code stream is the end
-  // code alone.
+  // code alone. When a pixel is refused, the codes before it are written
+  // without a terminator.
   void Encode(TStream& stream, int bitsPerPixel, int colorLimit, const uint8_t* pixels,
               bool interlaced, int height, int width);
 
@@ -85,26 +77,46 @@ class TGIFEncoder {
   static uint16_t CodeLimit(int width) { return static_cast<uint16_t>((1 << width) - 1); }
 
  protected:
+  // Code bytes are gathered here and handed to the sub-block writer in bulk.
+  // A code is packed with one unaligned 8-byte store, hence the slack.
+  static constexpr std::size_t PackedSize = 4096;
+  static constexpr std::size_t PackedSlack = 8;
+
+  // Bit packing state, copied into locals by the encoders' inner loops.
+  struct TCodePacker {
+    uint8_t* out;          // next free byte of the packed buffer
+    uint64_t accumulator;  // bits not yet complete, lowest first
+    int bitCount;          // bits in the accumulator, 0..7 between codes
+    int codeWidth;         // width of the next code, 3..12
+
+    // Appends the code; every complete byte goes to the buffer at once, and
+    // the partial byte is already in place with its high bits 0.
+    void Pack(int code) {
+      accumulator |= static_cast<uint64_t>(code) << bitCount;
+      bitCount += codeWidth;
+      for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(accumulator >> (8 * i));
+      out += bitCount >> 3;
+      accumulator >>= bitCount & ~7;
+      bitCount &= 7;
+    }
+  };
+
   virtual void EmitCode(int code);
   virtual void ResetTable();
   virtual void EncodePixels() = 0;
 
-  // Moves to the next pixel in storage or interlace order; false once the
-  // frame is done.
-  bool AdvancePixel() {
-    if (--pixelsLeft_ > 0) {
-      ++current_;
-      return true;
-    }
-    return interlaced_ && NextInterlacedRow();
+  // The next pixels that follow each other both in memory and in the walk:
+  // the whole frame, or one row of an interlaced frame in interlace order.
+  // False once the frame is done.
+  bool NextRow(const uint8_t*& begin, const uint8_t*& end);
+  // The first pixel in [begin, end) at or above the colour limit, or end.
+  const uint8_t* FirstBadPixel(const uint8_t* begin, const uint8_t* end) const;
+  // Hands the packed bytes to the sub-block writer when the buffer is full.
+  void FlushPackedIfFull() {
+    if (packer_.out >= PackedLimit()) FlushPacked();
   }
-  // The current pixel, checked against the colour limit.
-  uint8_t CheckedPixel() const {
-    const uint8_t pixel = *current_;
-    if (pixel >= colorLimit_) [[unlikely]]
-      RaiseGIFError(msg::ColorNotInTable);
-    return pixel;
-  }
+  void FlushPacked();
+  const uint8_t* PackedLimit() const { return packed_ + PackedSize; }
 
   int colorLimit_ = 0;   // pixel values must be below it
   int minCodeSize_ = 0;  // 2..8: bits per pixel, at least 2
@@ -114,23 +126,18 @@ class TGIFEncoder {
   const uint8_t* pixels_ = nullptr;
   TGIFWriter* writer_ = nullptr;  // lives for one Encode
 
-  uint32_t accumulator_ = 0;   // bits not yet written, lowest first
-  int bitCount_ = 0;           // bits in the accumulator, 0..7 between codes
+  TCodePacker packer_{};
   bool clearPending_ = false;  // the clear code is being emitted
-  int codeWidth_ = 0;          // width of the next code, 3..12
   int initialCodeWidth_ = 0;   // minimum code size + 1
   int maxCode_ = 0;            // largest code of the current width; 4096 at width 12
   int clearCode_ = 0;          // 1 << minimum code size
   int endCode_ = 0;            // clear code + 1
   int firstFreeCode_ = 0;      // clear code + 2
 
-  const uint8_t* current_ = nullptr;  // the pixel AdvancePixel stands on
-  int64_t pixelsLeft_ = 0;  // countdown in the current row (interlaced) or the whole frame
-  int row_ = 0;             // current row of the interlaced walk
-  int pass_ = 0;            // current interlace pass, 0..3
-
  private:
-  bool NextInterlacedRow();
+  int nextRow_ = 0;  // the row NextRow hands out next; -1 once the walk is done
+  int pass_ = 0;     // current interlace pass, 0..3
+  uint8_t packed_[PackedSize + PackedSlack];
 };
 
 // The string table of the LZW encoder: open addressing over 8009 slots.
@@ -142,21 +149,31 @@ class THashTable {
   static constexpr int SlotCount = 8009;
   static constexpr uint16_t NotFound = 0xFFFF;
 
-  THashTable() { Reset(); }
+  THashTable() {
+    stored_ = true;
+    Reset();
+  }
 
   void Reset();
   // Enters key with its code. False when every slot the key's probe sequence
   // reaches is used; nothing is written then.
   bool Store(uint32_t key, uint16_t code);
-  // The code stored for key, or NotFound.
-  uint16_t Find(uint32_t key) const {
+  // The code stored for key, or NotFound. A miss remembers the empty slot
+  // that ended the search, where a Store of the same key that follows puts
+  // it without probing again.
+  uint16_t Find(uint32_t key) {
     int slot = SlotOf(key);
     for (int probes = 0; probes < SlotCount; ++probes) {
       const uint32_t entry = slots_[slot];
       if ((entry >> 12) == key) return static_cast<uint16_t>(entry & 0xFFF);
-      if ((entry >> 12) == EmptyKey) return NotFound;
+      if ((entry >> 12) == EmptyKey) {
+        missKey_ = key;
+        missSlot_ = slot;
+        return NotFound;
+      }
       slot = NextSlot(slot);
     }
+    missKey_ = EmptyKey;
     return NotFound;
   }
 
@@ -178,6 +195,9 @@ class THashTable {
  private:
   static constexpr uint32_t EmptyKey = 0xFFFFF;
   uint32_t slots_[SlotCount];
+  uint32_t missKey_ = EmptyKey;  // the key of the last Find that missed, until a Store
+  int missSlot_ = 0;             // the empty slot where that Find ended
+  bool stored_ = false;          // something was stored since the table was last emptied
 };
 
 // Greedy LZW with a hashed string table; the encoder every save uses.
@@ -188,8 +208,22 @@ class TLZWEncoder final : public TGIFEncoder {
   void EncodePixels() override;
 
  private:
+  // One bit more for the codes that follow.
+  void Widen();
+
   int nextFreeCode_ = 0;
   THashTable* table_ = nullptr;  // lives for one EncodePixels
+
+  // For each string, the extension that was entered or found last, as
+  // (pixel << 12) | code, with OtherChildren set when the string has more
+  // than that one extension; NoChild for a string without any. Most pixels
+  // continue a string the way it was continued the time before, which this
+  // answers with one load ahead of hashing, and a string with at most one
+  // extension needs no search at all. It only ever holds what the table
+  // holds, so the codes emitted stay those of the table alone.
+  static constexpr uint32_t OtherChildren = 0x80000000;
+  static constexpr uint32_t NoChild = 0x1FF000;  // a pixel field no pixel matches
+  uint32_t lastChild_[4096];
 };
 
 // Run-length encoding inside a valid LZW code stream, selected by compression
@@ -204,6 +238,8 @@ class TRLEEncoder final : public TGIFEncoder {
  private:
   // Emits a code and follows the decoder's table growth and code width.
   void EmitData(int code);
+  // Sends a run the cheaper way, counted in codes.
+  void WriteRun(uint8_t pixel, int64_t length);
   void EmitRun(uint8_t pixel, int64_t length);
   void EmitLiterals(uint8_t pixel, int64_t length);
 

@@ -98,3 +98,35 @@ inline std::vector<uint8_t> WrapImageData(const std::vector<uint8_t>& imageData,
   gif.push_back(0x3B);
   return gif;
 }
+
+namespace giflib_oracle {
+
+inline int Write(GifFileType* gif, const GifByteType* bytes, int count) {
+  auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+  out->insert(out->end(), bytes, bytes + count);
+  return count;
+}
+
+}  // namespace giflib_oracle
+
+// giflib's image data for one non-interlaced frame: its minimum code size
+// byte, sub-blocks and terminator. giflib's encoder is greedy LZW with the
+// same clear, growth and reset points, so its bytes are a reference for ours.
+inline std::vector<uint8_t> GiflibImageData(const std::vector<uint8_t>& pixels, int width,
+                                            int height, int bits) {
+  std::vector<uint8_t> out;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&out, giflib_oracle::Write, &error);
+  const int tableBits = std::max(bits, 1);
+  std::vector<GifColorType> colors(std::size_t(1) << tableBits);
+  ColorMapObject* map = GifMakeMapObject(int(colors.size()), colors.data());
+  EGifPutScreenDesc(gif, width, height, tableBits, 0, map);
+  EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr);
+  EGifPutLine(gif, const_cast<GifPixelType*>(pixels.data()), width * height);
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(map);
+  // Past the header, screen descriptor, global table and image descriptor;
+  // without the trailer.
+  const std::size_t start = 13 + 3 * colors.size() + 10;
+  return std::vector<uint8_t>(out.begin() + long(start), out.end() - 1);
+}
