@@ -27,8 +27,5 @@ void TGIFSubImage::LoadFromStream(TStream&) {
 void TGIFTrailer::LoadFromStream(TStream&) {
   NotAvailable();
 }
-void TGIFExtensionList::LoadFromStream(TStream&, TGIFSubImage&) {
-  NotAvailable();
-}
 
 }  // namespace gif

@@ -19,4 +19,8 @@ struct TGIFLibrarySettings {
 // The process-wide settings, holding their initial values unless changed.
 TGIFLibrarySettings& LibrarySettings();
 
+// Runs once when the program ends: frees the extension registries (a later
+// use creates them afresh).
+void LibraryShutdown();
+
 }  // namespace gif

@@ -1,0 +1,196 @@
+#include "gif/AppExtensions.h"
+
+#include <algorithm>
+
+#include "gif/Messages.h"
+
+namespace gif {
+
+namespace {
+
+// Sub-block ids of the looping extension; only the low three bits count.
+constexpr uint8_t kLoopSubBlock = 1;
+constexpr uint8_t kBufferSubBlock = 2;
+
+std::unique_ptr<TAppExtensionList> identRegistry;
+
+// Steps over count bytes by reading them, so that a count reaching beyond the
+// data raises "Premature end of data" instead of seeking outside the stream.
+void SkipExact(TStream& stream, uint8_t count) {
+  uint8_t scratch[255];
+  ReadExact(stream, scratch, count);
+}
+
+}  // namespace
+
+TGIFAppIdentifier MakeAppIdentifier(std::string_view text) {
+  TGIFAppIdentifier identifier{};
+  std::copy_n(text.begin(), std::min(text.size(), identifier.size()), identifier.begin());
+  return identifier;
+}
+
+// ---- TGIFBlock ---------------------------------------------------------------
+
+void TGIFBlock::LoadFromStream(TStream& stream) {
+  ReadExact(stream, data_.data(), data_.size());
+}
+
+void TGIFBlock::SaveToStream(TStream& stream) const {
+  PutByte(stream, Length());
+  stream.WriteBuffer(data_.data(), data_.size());
+}
+
+// ---- TGIFApplicationExtension ------------------------------------------------
+
+// A block that no resolution step can refine (a size of 12 or more) stays with
+// this abstract kind; it is loaded as raw sub-blocks, which keeps its data.
+const TGIFExtensionKind TGIFApplicationExtension::Kind{0xFF, "TGIFApplicationExtension",
+                                                       &TGIFApplicationExtension::ResolveClass,
+                                                       &TGIFUnknownAppExtension::ConstructForFrame};
+
+const TGIFExtensionKind* TGIFApplicationExtension::ResolveClass(const TGIFExtensionKind& self,
+                                                                TStream& stream) {
+  const int64_t start = stream.Position();
+  uint8_t size = 0;
+  if (stream.Read(&size, 1) != 1) return nullptr;
+  TGIFAppIdentifier identifier{};
+  if (size == 10) {
+    if (stream.Read(identifier.data(), 10) != 10) return nullptr;
+    return &TGIFUnknownAppExtension::Kind;
+  }
+  if (size == 11 && stream.Read(identifier.data(), 11) == 11) {
+    const TGIFExtensionKind* kind = IdentRegistry().FindKind(identifier);
+    return kind != nullptr ? kind : &TGIFUnknownAppExtension::Kind;
+  }
+  // Nothing to refine by: the stream is left as found, as the base kinds do.
+  stream.SetPosition(start);
+  return &self;
+}
+
+void TGIFApplicationExtension::SaveToStream(TStream& stream) {
+  TGIFExtension::SaveToStream(stream);
+  PutByte(stream, static_cast<uint8_t>(Identifier.size()));
+  stream.WriteBuffer(Identifier.data(), Identifier.size());
+  WritePayload(stream);
+}
+
+void TGIFApplicationExtension::LoadFromStream(TStream& stream) {
+  TGIFExtension::LoadFromStream(stream);
+  uint8_t size = 0;
+  ReadExact(stream, &size, 1);
+  if (size < 10) RaiseGIFError(msg::BadAppExtensionSize);
+  if (size == 10) {
+    // The block holds only part of the authentication code; the missing byte
+    // is 0, and the extension is written back with a full 11-byte block.
+    ReadExact(stream, Identifier.data(), 10);
+    Identifier[10] = 0;
+  } else {
+    ReadExact(stream, Identifier.data(), Identifier.size());
+    SkipExact(stream, static_cast<uint8_t>(size - Identifier.size()));
+  }
+  ReadPayload(stream);
+}
+
+// ---- TGIFUnknownAppExtension -------------------------------------------------
+
+const TGIFExtensionKind TGIFUnknownAppExtension::Kind{0xFF, "TGIFUnknownAppExtension",
+                                                      &TGIFApplicationExtension::ResolveClass,
+                                                      &TGIFUnknownAppExtension::ConstructForFrame};
+
+std::unique_ptr<TGIFExtension> TGIFUnknownAppExtension::ConstructForFrame(TGIFSubImage& frame) {
+  return std::make_unique<TGIFUnknownAppExtension>(frame);
+}
+
+void TGIFUnknownAppExtension::WritePayload(TStream& stream) {
+  for (const TGIFBlock& block : RawBlocks) block.SaveToStream(stream);
+  PutByte(stream, 0);
+}
+
+void TGIFUnknownAppExtension::ReadPayload(TStream& stream) {
+  RawBlocks.clear();
+  uint8_t length = 0;
+  // A chain that ends with the data instead of a zero byte keeps its blocks.
+  while (stream.Read(&length, 1) == 1 && length != 0) {
+    TGIFBlock block(length);
+    block.LoadFromStream(stream);
+    RawBlocks.push_back(std::move(block));
+  }
+}
+
+// ---- TGIFAppExtNSLoop --------------------------------------------------------
+
+const TGIFExtensionKind TGIFAppExtNSLoop::Kind{0xFF, "TGIFAppExtNSLoop",
+                                               &TGIFApplicationExtension::ResolveClass,
+                                               &TGIFAppExtNSLoop::ConstructForFrame};
+
+std::unique_ptr<TGIFExtension> TGIFAppExtNSLoop::ConstructForFrame(TGIFSubImage& frame) {
+  return std::make_unique<TGIFAppExtNSLoop>(frame);
+}
+
+TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage& frame) : TGIFApplicationExtension(frame) {
+  Identifier = MakeAppIdentifier("NETSCAPE2.0");
+}
+
+void TGIFAppExtNSLoop::WritePayload(TStream& stream) {
+  const uint8_t loop[] = {3, kLoopSubBlock, static_cast<uint8_t>(LoopCount),
+                          static_cast<uint8_t>(LoopCount >> 8)};
+  stream.WriteBuffer(loop, sizeof loop);
+  if (BufferLength != 0) {
+    const uint8_t buffer[] = {5,
+                              kBufferSubBlock,
+                              static_cast<uint8_t>(BufferLength),
+                              static_cast<uint8_t>(BufferLength >> 8),
+                              static_cast<uint8_t>(BufferLength >> 16),
+                              static_cast<uint8_t>(BufferLength >> 24)};
+    stream.WriteBuffer(buffer, sizeof buffer);
+  }
+  PutByte(stream, 0);
+}
+
+// Like the raw and text sub-block readers, the chain stops where the data
+// ends in place of a length byte, keeping the values read so far; data that
+// ends inside a sub-block is "Premature end of data".
+void TGIFAppExtNSLoop::ReadPayload(TStream& stream) {
+  uint8_t left = 0;
+  while (stream.Read(&left, 1) == 1 && left != 0) {
+    uint8_t id = 0;
+    ReadExact(stream, &id, 1);
+    --left;
+    uint8_t value[4];
+    switch (id & 7) {
+      case kLoopSubBlock:
+        if (left < 2) RaiseGIFError(msg::InvalidData);
+        ReadExact(stream, value, 2);
+        LoopCount = GetU16(value);
+        left -= 2;
+        break;
+      case kBufferSubBlock:
+        if (left < 4) RaiseGIFError(msg::InvalidData);
+        ReadExact(stream, value, 4);
+        BufferLength = uint32_t{GetU16(value)} | uint32_t{GetU16(value + 2)} << 16;
+        left -= 4;
+        break;
+      default:
+        break;
+    }
+    SkipExact(stream, left);
+  }
+}
+
+// ---- The identifier registry -------------------------------------------------
+
+TAppExtensionList& IdentRegistry() {
+  if (!identRegistry) {
+    auto registry = std::make_unique<TAppExtensionList>();
+    registry->RegisterKind(TGIFAppExtNSLoop::Kind, MakeAppIdentifier("NETSCAPE2.0"));
+    registry->RegisterKind(TGIFAppExtNSLoop::Kind, MakeAppIdentifier("ANIMEXTS1.0"));
+    identRegistry = std::move(registry);
+  }
+  return *identRegistry;
+}
+
+void FreeIdentRegistry() {
+  identRegistry.reset();
+}
+
+}  // namespace gif
