@@ -180,11 +180,7 @@ const uint8_t* TGIFEncoder::FirstBadPixel(const uint8_t* begin, const uint8_t* e
 
 // ---- THashTable ------------------------------------------------------------------
 
-void THashTable::Reset() {
-  // A frame of a few pixels would otherwise pay for clearing the whole table
-  // twice: once when it is created and once for the clear code that starts
-  // the stream.
-  if (!stored_) return;
+void THashTable::Clear() {
   std::memset(slots_, 0xFF, sizeof slots_);
   missKey_ = EmptyKey;
   stored_ = false;
@@ -236,7 +232,7 @@ void TLZWEncoder::Widen() {
 
 void TLZWEncoder::ResetTable() {
   TGIFEncoder::ResetTable();
-  table_->Reset();
+  table_.Reset();
   nextFreeCode_ = firstFreeCode_;
   // The single-pixel strings lose their extensions; every later code is
   // emptied when it is assigned again.
@@ -244,8 +240,6 @@ void TLZWEncoder::ResetTable() {
 }
 
 void TLZWEncoder::EncodePixels() {
-  const auto table = std::make_unique<THashTable>();
-  table_ = table.get();
   ResetTable();
 
   const uint8_t* p = nullptr;
@@ -266,7 +260,7 @@ void TLZWEncoder::EncodePixels() {
     packer = packer_;
     nextFree = nextFreeCode_;
   };
-  THashTable& strings = *table;
+  THashTable& strings = table_;
   do {
     while (p != end) {
       // Checked a stretch at a time, small enough to stay in the cache for
@@ -330,7 +324,6 @@ void TLZWEncoder::EncodePixels() {
   } while (NextRow(p, end));
   save();
   EmitCode(static_cast<int>(stringCode));
-  table_ = nullptr;
 }
 
 // ---- TRLEEncoder -----------------------------------------------------------------

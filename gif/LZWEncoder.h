@@ -149,12 +149,14 @@ class THashTable {
   static constexpr int SlotCount = 8009;
   static constexpr uint16_t NotFound = 0xFFFF;
 
-  THashTable() {
-    stored_ = true;
-    Reset();
-  }
+  THashTable() { Clear(); }
 
-  void Reset();
+  // Empties the table. One that holds nothing yet is left as it is: a frame
+  // of a few pixels would otherwise pay twice for clearing it, once when it
+  // is created and once for the clear code that starts the stream.
+  void Reset() {
+    if (stored_) Clear();
+  }
   // Enters key with its code. False when every slot the key's probe sequence
   // reaches is used; nothing is written then.
   bool Store(uint32_t key, uint16_t code);
@@ -194,6 +196,8 @@ class THashTable {
 
  private:
   static constexpr uint32_t EmptyKey = 0xFFFFF;
+  void Clear();
+
   uint32_t slots_[SlotCount];
   uint32_t missKey_ = EmptyKey;  // the key of the last Find that missed, until a Store
   int missSlot_ = 0;             // the empty slot where that Find ended
@@ -212,7 +216,9 @@ class TLZWEncoder final : public TGIFEncoder {
   void Widen();
 
   int nextFreeCode_ = 0;
-  THashTable* table_ = nullptr;  // lives for one EncodePixels
+  // The string table. A member rather than an allocation of its own: one
+  // encoder runs one EncodePixels.
+  THashTable table_;
 
   // For each string, the extension that was entered or found last, as
   // (pixel << 12) | code, with OtherChildren set when the string has more
