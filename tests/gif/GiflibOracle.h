@@ -9,7 +9,7 @@
 #include <vector>
 
 struct GiflibFrame {
-  int left = 0, top = 0, width = 0, height = 0;
+  int width = 0, height = 0;
   bool interlaced = false;
   int localColors = 0;          // 0 without a local colour table
   std::vector<uint8_t> pixels;  // row after row, in display order
@@ -18,7 +18,6 @@ struct GiflibFrame {
 struct GiflibImage {
   bool ok = false;  // giflib read the whole file
   int error = 0;
-  int screenWidth = 0, screenHeight = 0, globalColors = 0, background = 0;
   std::vector<GiflibFrame> frames;
 };
 
@@ -48,15 +47,9 @@ inline GiflibImage GiflibDecode(const std::vector<uint8_t>& bytes) {
   if (gif == nullptr) return result;
   result.ok = DGifSlurp(gif) == GIF_OK;
   if (!result.ok) result.error = gif->Error;
-  result.screenWidth = gif->SWidth;
-  result.screenHeight = gif->SHeight;
-  result.globalColors = gif->SColorMap != nullptr ? gif->SColorMap->ColorCount : 0;
-  result.background = gif->SBackGroundColor;
   for (int i = 0; result.ok && i < gif->ImageCount; ++i) {
     const SavedImage& saved = gif->SavedImages[i];
     GiflibFrame frame;
-    frame.left = saved.ImageDesc.Left;
-    frame.top = saved.ImageDesc.Top;
     frame.width = saved.ImageDesc.Width;
     frame.height = saved.ImageDesc.Height;
     frame.interlaced = saved.ImageDesc.Interlace;
