@@ -209,6 +209,8 @@ class TGIFImage : public TGraphic {
 
   void LoadFromStream(TStream& stream) override;
   void SaveToStream(TStream& stream) override;
+  // Reads the whole file into memory and loads from there.
+  void LoadFile(const std::string& fileName) override;
   // Writes a temporary file next to fileName and renames it over fileName
   // only once it is complete and on the device: a failed save leaves the
   // file as it was.

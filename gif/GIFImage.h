@@ -1,6 +1,7 @@
 // Everything a caller of the GIF library needs.
 #pragma once
 
+#include "gif/Animator.h"
 #include "gif/AppExtensions.h"
 #include "gif/Basics.h"
 #include "gif/ColorMap.h"

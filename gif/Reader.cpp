@@ -1,31 +1,156 @@
 // Loading GIF files into a document.
+#include <cmath>
+
 #include "gif/Document.h"
 #include "gif/Extensions.h"
+#include "gif/LZWDecoder.h"
 #include "gif/Messages.h"
+#include "gif/Settings.h"
 
 namespace gif {
 
-// The reader is not written yet; until it is, every load fails plainly.
 namespace {
-[[noreturn]] void NotAvailable() {
-  RaiseGIFError("Reading GIF files is not available yet");
+
+constexpr uint8_t kExtensionIntroducer = 0x21;
+constexpr uint8_t kImageSeparator = 0x2C;
+constexpr uint8_t kTrailer = 0x3B;
+
+// The signature is accepted in either letter case; the version is not looked at.
+bool IsSignature(const uint8_t* bytes) {
+  auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c; };
+  return upper(bytes[0]) == 'G' && upper(bytes[1]) == 'I' && upper(bytes[2]) == 'F';
 }
+
+// Reads up to the first byte that is not 0x00; false when the data ends first.
+bool ReadBlockByte(TStream& stream, uint8_t& byte) {
+  do {
+    if (stream.Read(&byte, 1) != 1) return false;
+  } while (byte == 0x00);
+  return true;
+}
+
+void StepBack(TStream& stream) {
+  stream.Seek(-1, TSeekOrigin::soCurrent);
+}
+
+// 2 << N entries for the size field N of a packed byte.
+int TableSize(uint8_t packed) {
+  return 2 << (packed & 7);
+}
+
 }  // namespace
 
-void TGIFImage::LoadFromStream(TStream&) {
-  NotAvailable();
+void TGIFImage::LoadFile(const std::string& fileName) {
+  // Parsing from memory spares the file one system call per read.
+  TMemoryStream stream;
+  stream.LoadFromFile(fileName);
+  LoadFromStream(stream);
 }
-void TGIFHeader::LoadFromStream(TStream&) {
-  NotAvailable();
+
+void TGIFImage::LoadFromStream(TStream& stream) {
+  Progress(this, TProgressStage::psStarting, 0, false, TRect{}, msg::Loading);
+  ClearAll();
+  const int64_t start = stream.Position();
+  try {
+    header_->LoadFromStream(stream);
+    frames_->LoadFromStream(stream, *this);
+    TGIFTrailer trailer(this);
+    trailer.LoadFromStream(stream);
+  } catch (...) {
+    stream.SetPosition(start);
+    Progress(this, TProgressStage::psEnding, 0, true, TRect{}, msg::Loading);
+    throw;
+  }
+  Progress(this, TProgressStage::psEnding, 100, true, TRect{}, msg::Loading);
 }
-void TGIFImageList::LoadFromStream(TStream&, TGIFImage&) {
-  NotAvailable();
+
+void TGIFHeader::LoadFromStream(TStream& stream) {
+  const int64_t start = stream.Position();
+  uint8_t signature[6];
+  ReadExact(stream, signature, sizeof signature);
+  // Some files carry four bytes of something else in front of the header.
+  if (!IsSignature(signature)) {
+    stream.SetPosition(start + 4);
+    ReadExact(stream, signature, sizeof signature);
+    if (!IsSignature(signature)) RaiseGIFError(msg::BadSignature);
+  }
+
+  uint8_t screen[7];
+  ReadExact(stream, screen, sizeof screen);
+  Screen.ScreenWidth = GetU16(screen);
+  Screen.ScreenHeight = GetU16(screen + 2);
+  Screen.PackedFields = screen[4];
+  Screen.BackgroundColorIndex = screen[5];
+  Screen.AspectRatio = screen[6];
+
+  if ((Screen.PackedFields & 0x80) != 0)
+    ColorMap().ReadTable(stream, TableSize(Screen.PackedFields));
+  else
+    ColorMap().ResetEntries();
 }
-void TGIFSubImage::LoadFromStream(TStream&) {
-  NotAvailable();
+
+void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage& parent) {
+  uint8_t byte = 0;
+  if (!ReadBlockByte(stream, byte)) return;
+  while (byte != kTrailer) {
+    StepBack(stream);
+    if (byte != kExtensionIntroducer && byte != kImageSeparator) {
+      ReportWarning(1, msg::UnknownBlockType);
+      break;
+    }
+    // A frame joins the list only once it is read completely; a failing one
+    // is destroyed on the way out.
+    auto frame = std::make_unique<TGIFSubImage>(&parent);
+    frame->LoadFromStream(stream);
+    Append(std::move(frame));
+    if (parent.OnProgress) {
+      const double done =
+          100.0 * static_cast<double>(stream.Position()) / static_cast<double>(stream.Size());
+      parent.NotifyProgress(this, TProgressStage::psRunning, static_cast<int>(std::nearbyint(done)),
+                            LibrarySettings().BitmapOnLoad, msg::Loading);
+    }
+    if (!ReadBlockByte(stream, byte)) return;
+  }
+  StepBack(stream);
 }
-void TGIFTrailer::LoadFromStream(TStream&) {
-  NotAvailable();
+
+void TGIFSubImage::LoadFromStream(TStream& stream) {
+  ResetFrame();
+  Extensions().LoadFromStream(stream, *this);
+
+  uint8_t byte = 0;
+  if (stream.Read(&byte, 1) != 1) return;
+  StepBack(stream);
+  // Extensions followed by the trailer or a zero byte form a frame without image.
+  if (byte == kTrailer || byte == 0x00) return;
+
+  // Whatever byte ended the extension run introduces the descriptor, and is
+  // kept so that it is written back as it was.
+  uint8_t descriptor[10];
+  ReadExact(stream, descriptor, sizeof descriptor);
+  Descriptor.Separator = descriptor[0];
+  Descriptor.Left = GetU16(descriptor + 1);
+  Descriptor.Top = GetU16(descriptor + 3);
+  Descriptor.Width = GetU16(descriptor + 5);
+  Descriptor.Height = GetU16(descriptor + 7);
+  Descriptor.PackedFields = descriptor[9];
+
+  if (Descriptor.Width == 0 || Descriptor.Height == 0) {
+    const TGIFImage* image = Image();
+    Descriptor.Width = static_cast<uint16_t>(image != nullptr ? image->ScreenWidth() : 0);
+    Descriptor.Height = static_cast<uint16_t>(image != nullptr ? image->ScreenHeight() : 0);
+    ReportWarning(1, msg::ImageExceedsScreen);
+  }
+
+  if ((Descriptor.PackedFields & 0x80) != 0)
+    LocalMap().ReadTable(stream, TableSize(Descriptor.PackedFields));
+
+  DecodeImageData(*this, stream);
+}
+
+void TGIFTrailer::LoadFromStream(TStream& stream) {
+  uint8_t byte = 0;
+  if (stream.Read(&byte, 1) == 1 && byte != kTrailer) ReportWarning(1, msg::BadTrailer);
 }
 
 }  // namespace gif

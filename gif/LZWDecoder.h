@@ -1,0 +1,18 @@
+// The LZW decoder of GIF image data.
+#pragma once
+
+namespace gif {
+
+class TGIFSubImage;
+class TStream;
+
+// Decodes one frame's image data, starting at the minimum code size byte at the
+// stream's position. Allocates the frame's pixels, fills them with the frame's
+// transparent colour index (0 when it has none), and stores one colour index per
+// pixel in display row order. After an end code that follows the last pixel the
+// stream is left just after the chain's terminator; when the data runs out or is
+// irregular the stream may stop inside the chain. Raises GIFException on data
+// that cannot be decoded; reports recoverable problems as warnings of the frame.
+void DecodeImageData(TGIFSubImage& frame, TStream& stream);
+
+}  // namespace gif

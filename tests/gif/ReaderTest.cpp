@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "GifBytes.h"
+#include "gif/GIFImage.h"
+
+using namespace gif;
+using namespace giftest;
+
+namespace {
+
+class Reader : public ::testing::Test {
+ protected:
+  Reader() {
+    doc.WarningHandler = [this](TPersistent*, int severity, const std::string& message) {
+      EXPECT_EQ(severity, 1);
+      warnings.push_back(message);
+    };
+  }
+
+  // Loads bytes from offset start of a stream; returns the error text, empty
+  // when the load succeeded.
+  std::string Load(const Bytes& bytes, int64_t start = 0) {
+    TMemoryStream stream(bytes);
+    stream.SetPosition(start);
+    std::string error;
+    try {
+      doc.LoadFromStream(stream);
+    } catch (const GIFException& e) {
+      error = e.what();
+    }
+    position = stream.Position();
+    return error;
+  }
+
+  Bytes Pixels(int frame) const {
+    const TGIFSubImage& f = doc.Frames().Frame(frame);
+    return Bytes(f.PixelData(), f.PixelData() + f.PixelDataSize());
+  }
+
+  TGIFImage doc;
+  std::vector<std::string> warnings;
+  int64_t position = 0;
+};
+
+const Bytes kTrailerByte{0x3B};
+
+}  // namespace
+
+TEST_F(Reader, LoadsHeaderPalettesAndFrames) {
+  // Screen 5 x 4 with a sorted 4-entry global table, background 3, aspect 49;
+  // a 2 x 2 frame at (1, 2), then a 1 x 1 frame with a 2-entry local table.
+  Bytes header = Header(5, 4, true, 1, "GIF89a", 3, 49);
+  header[10] |= 0x08;
+  const Bytes local{0x80 | 0x20, 10, 20, 30, 40, 50, 60};
+  const Bytes file =
+      Concat({header, PlainImage(2, 2, 1, 2), Descriptor(0, 0, 1, 1, local[0]),
+              Bytes(local.begin() + 1, local.end()), ImageData(2, {4, 1, 5}), kTrailerByte});
+  ASSERT_EQ(Load(file), "");
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_EQ(position, int64_t(file.size()));
+
+  EXPECT_EQ(doc.ScreenWidth(), 5);
+  EXPECT_EQ(doc.ScreenHeight(), 4);
+  EXPECT_EQ(doc.Header().Screen.PackedFields, 0xF9);
+  EXPECT_EQ(doc.BackgroundIndex(), 3);
+  EXPECT_EQ(doc.Header().Screen.AspectRatio, 49);
+  ASSERT_EQ(doc.GlobalMap().EntryCount(), 4);
+  EXPECT_EQ(doc.GlobalMap().ReadEntry(3), 0x030303u);
+  // Neither the sort flag nor the version bytes make the document 89a.
+  EXPECT_EQ(doc.FormatVersion(), fv87a);
+  EXPECT_EQ(doc.PixelBits(), 2);
+
+  ASSERT_EQ(doc.Frames().Count(), 2);
+  const TImageDescriptor& d = doc.Frames().Frame(0).Descriptor;
+  EXPECT_EQ(d.Separator, 0x2C);
+  EXPECT_EQ(d.Left, 1);
+  EXPECT_EQ(d.Top, 2);
+  EXPECT_EQ(d.Width, 2);
+  EXPECT_EQ(d.Height, 2);
+  EXPECT_EQ(Pixels(0), (Bytes{0, 1, 0, 1}));
+  TGIFSubImage& second = doc.Frames().Frame(1);
+  EXPECT_EQ(second.Descriptor.PackedFields, 0xA0);
+  ASSERT_EQ(second.LocalMap().EntryCount(), 2);
+  EXPECT_EQ(second.LocalMap().ReadEntry(1), 0x3C3228u);
+  EXPECT_EQ(Pixels(1), (Bytes{1}));
+}
+
+TEST_F(Reader, AcceptsLenientSignaturesAndEndings) {
+  const Bytes image = Concat({Header(2, 1), PlainImage(2, 1)});
+  // Lower case, any version bytes.
+  EXPECT_EQ(Load(Concat({Bytes{'g', 'i', 'f', '8', '9', 'a'}, Bytes(image.begin() + 6, image.end()),
+                         kTrailerByte})),
+            "");
+  EXPECT_EQ(Load(Concat({Bytes{'G', 'I', 'F', 'x', 'y', 'z'}, Bytes(image.begin() + 6, image.end()),
+                         kTrailerByte})),
+            "");
+  EXPECT_EQ(doc.Frames().Count(), 1);
+  // Four bytes of something else in front of the header.
+  EXPECT_EQ(Load(Concat({Bytes{'M', 'A', 'C', 0}, image, kTrailerByte})), "");
+  EXPECT_EQ(Pixels(0), (Bytes{0, 1}));
+  // No trailer at all, and bytes after the trailer, pass without a word.
+  EXPECT_EQ(Load(image), "");
+  EXPECT_EQ(position, int64_t(image.size()));
+  const Bytes tail = Concat({image, kTrailerByte, Bytes{0x55, 0x66}});
+  EXPECT_EQ(Load(tail), "");
+  EXPECT_EQ(position, int64_t(tail.size()) - 2);
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_EQ(doc.Frames().Count(), 1);
+  // The data ends after the header: a document without frames.
+  EXPECT_EQ(Load(Header(2, 1)), "");
+  EXPECT_TRUE(doc.IsEmpty());
+}
+
+TEST_F(Reader, RejectsBadSignaturesAndShortStructures) {
+  const Bytes image = Concat({Header(2, 1), PlainImage(2, 1), kTrailerByte});
+  EXPECT_EQ(Load(Concat({Bytes{'G', 'I', 'X'}, Bytes(image.begin() + 3, image.end())})),
+            msg::BadSignature);
+  // Five bytes in front are one too many.
+  EXPECT_EQ(Load(Concat({Bytes{1, 2, 3, 4, 5}, image})), msg::BadSignature);
+  EXPECT_EQ(Load(Bytes{'G', 'I', 'F', '8', '9'}), msg::PrematureEnd);
+  EXPECT_EQ(Load(Bytes(image.begin(), image.begin() + 12)), msg::PrematureEnd);
+  // The global table ends early: the map stays empty.
+  EXPECT_EQ(Load(Bytes(image.begin(), image.begin() + 15)), msg::PrematureEnd);
+  EXPECT_EQ(doc.GlobalMap().EntryCount(), 0);
+  EXPECT_EQ(doc.ScreenWidth(), 2);
+  // The image descriptor ends early.
+  EXPECT_EQ(Load(Bytes(image.begin(), image.begin() + 25)), msg::PrematureEnd);
+  EXPECT_TRUE(doc.IsEmpty());
+}
+
+TEST_F(Reader, FailedLoadKeepsWhatWasReadAndRewindsTheStream) {
+  // Two frames, then an extension with an unregistered label.
+  const Bytes file =
+      Concat({Header(3, 1, true, 0, "GIF89a", 7), PlainImage(3, 1), Comment("x"), PlainImage(1, 1),
+              Bytes{0x21, 0x02, 0x00}, PlainImage(1, 1), kTrailerByte});
+  EXPECT_EQ(Load(Concat({Bytes{9, 9}, file}), 2), msg::UnknownExtension);
+  EXPECT_EQ(position, 2);
+  ASSERT_EQ(doc.Frames().Count(), 2);
+  EXPECT_EQ(doc.Frames().Frame(1).Extensions().ItemCount(), 1);
+  EXPECT_EQ(doc.ScreenWidth(), 3);
+  EXPECT_EQ(doc.GlobalMap().EntryCount(), 2);
+
+  // A failure before the logical screen keeps the previous background index.
+  EXPECT_EQ(Load(Bytes{'G', 'I', 'F', '8', '9', 'a', 1}), msg::PrematureEnd);
+  EXPECT_EQ(doc.BackgroundIndex(), 7);
+  EXPECT_EQ(doc.ScreenWidth(), 0);
+  EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_EQ(doc.GlobalMap().EntryCount(), 0);
+
+  // A frame whose data loops is dropped with the load.
+  EXPECT_EQ(Load(Concat({Header(3, 1), PlainImage(3, 1), Descriptor(0, 0, 10, 1),
+                         ImageData(2, {4, 1, 7, 0, 7, 5})})),
+            msg::CircularTableEntry);
+  EXPECT_EQ(doc.Frames().Count(), 1);
+}
+
+TEST_F(Reader, AttachesExtensionsToFrames) {
+  // A comment and a transparent graphic control before the first image; zero
+  // bytes between blocks; a comment ended by a zero byte, which makes a frame
+  // of its own (the extension run does not expect the zero and says so); a
+  // comment before the trailer, another image-less frame.
+  const Bytes file = Concat({Header(2, 2), Comment("a"), GraphicControl(1), Descriptor(0, 0, 2, 2),
+                             ImageData(2, {4, 0, 5}), Bytes{0, 0}, Comment("b"), Bytes{0},
+                             PlainImage(1, 1), Comment("c"), kTrailerByte});
+  ASSERT_EQ(Load(file), "");
+  EXPECT_EQ(warnings, std::vector<std::string>{msg::BadExtensionIntroducer});
+  ASSERT_EQ(doc.Frames().Count(), 4);
+  const TGIFSubImage& first = doc.Frames().Frame(0);
+  ASSERT_EQ(first.Extensions().ItemCount(), 2);
+  EXPECT_STREQ(first.Extensions().ItemAt(0).ClassName(), "TGIFCommentExtension");
+  EXPECT_STREQ(first.Extensions().ItemAt(1).ClassName(), "TGIFGraphicControlExtension");
+  EXPECT_TRUE(first.HasTransparency());
+  // The data ends after one pixel: the rest is the transparent index.
+  EXPECT_EQ(Pixels(0), (Bytes{0, 1, 1, 1}));
+
+  const TGIFSubImage& commentOnly = doc.Frames().Frame(1);
+  EXPECT_EQ(commentOnly.Extensions().ItemCount(), 1);
+  EXPECT_EQ(commentOnly.PixelData(), nullptr);
+  EXPECT_EQ(doc.Frames().Frame(2).Extensions().ItemCount(), 0);
+  EXPECT_EQ(Pixels(2), (Bytes{0}));
+  EXPECT_EQ(doc.Frames().Frame(3).Extensions().ItemCount(), 1);
+  EXPECT_EQ(doc.Frames().Frame(3).PixelData(), nullptr);
+  EXPECT_EQ(doc.FormatVersion(), fv89a);
+}
+
+TEST_F(Reader, OddBlockBytes) {
+  // After an extension run, a byte other than 0x2C introduces the descriptor.
+  const Bytes odd = Concat({Header(1, 1), GraphicControl(), Descriptor(0, 0, 1, 1, 0, 0x2D),
+                            ImageData(2, {4, 1, 5}), kTrailerByte});
+  ASSERT_EQ(Load(odd), "");
+  EXPECT_EQ(warnings, std::vector<std::string>{msg::BadExtensionIntroducer});
+  ASSERT_EQ(doc.Frames().Count(), 1);
+  EXPECT_EQ(doc.Frames().Frame(0).Descriptor.Separator, 0x2D);
+  EXPECT_EQ(Pixels(0), (Bytes{1}));
+
+  // An unknown block byte ends the blocks; the load keeps the frames before it.
+  // The stream steps back twice, so the trailer check reads the terminator of
+  // the frame's data and complains too.
+  warnings.clear();
+  const Bytes unknown = Concat({Header(2, 1), PlainImage(2, 1), Bytes{0x55}, PlainImage(2, 1)});
+  ASSERT_EQ(Load(unknown), "");
+  EXPECT_EQ(warnings, (std::vector<std::string>{msg::UnknownBlockType, msg::BadTrailer}));
+  EXPECT_EQ(doc.Frames().Count(), 1);
+
+  // The trailer right after the header: no frames.
+  warnings.clear();
+  ASSERT_EQ(Load(Concat({Header(2, 1), kTrailerByte})), "");
+  EXPECT_TRUE(doc.IsEmpty());
+  EXPECT_EQ(doc.FormatVersion(), fvNone);
+  EXPECT_TRUE(warnings.empty());
+}
+
+TEST_F(Reader, FrameSizeAgainstTheScreen) {
+  // Width 0: the frame takes the whole screen, height included.
+  std::vector<int> codes{4};
+  for (int i = 0; i < 12; ++i) codes.push_back(1);
+  codes.push_back(5);
+  const Bytes zero =
+      Concat({Header(4, 3), Descriptor(1, 1, 0, 9), ImageData(2, codes), kTrailerByte});
+  ASSERT_EQ(Load(zero), "");
+  EXPECT_EQ(warnings, std::vector<std::string>{msg::ImageExceedsScreen});
+  const TImageDescriptor& d = doc.Frames().Frame(0).Descriptor;
+  EXPECT_EQ(d.Width, 4);
+  EXPECT_EQ(d.Height, 3);
+  EXPECT_EQ(Pixels(0), Bytes(12, 1));
+
+  // Larger than the screen: taken as it is, silently.
+  warnings.clear();
+  ASSERT_EQ(Load(Concat({Header(1, 1), PlainImage(3, 2, 5, 5), kTrailerByte})), "");
+  EXPECT_TRUE(warnings.empty());
+  EXPECT_EQ(doc.Frames().Frame(0).Descriptor.Width, 3);
+  EXPECT_EQ(doc.ScreenWidth(), 1);
+
+  // Without the global table flag the size bits mean nothing.
+  ASSERT_EQ(Load(Concat({Header(1, 1, false, 7), PlainImage(1, 1), kTrailerByte})), "");
+  EXPECT_EQ(doc.GlobalMap().EntryCount(), 0);
+}
+
+TEST_F(Reader, ReportsProgress) {
+  std::vector<std::tuple<TPersistent*, TProgressStage, int, bool>> calls;
+  doc.OnProgress = [&calls](TPersistent* sender, TProgressStage stage, int percent, bool redraw,
+                            const TRect&, const std::string& message) {
+    EXPECT_EQ(message, msg::Loading);
+    calls.emplace_back(sender, stage, percent, redraw);
+  };
+  // Frames of 15 and 34 bytes after a 19-byte header, then the trailer: 34
+  // and 68 of 69 bytes are read after each frame.
+  const Bytes file = Concat({Header(2, 1), PlainImage(2, 1), Comment(std::string(15, 'x')),
+                             PlainImage(2, 1), kTrailerByte});
+  ASSERT_EQ(Load(file), "");
+  using S = TProgressStage;
+  EXPECT_EQ(calls, (decltype(calls){{&doc, S::psStarting, 0, false},
+                                    {&doc.Frames(), S::psRunning, 49, false},
+                                    {&doc.Frames(), S::psRunning, 99, false},
+                                    {&doc, S::psEnding, 100, true}}));
+  calls.clear();
+  ASSERT_NE(Load(Bytes{'x'}), "");
+  EXPECT_EQ(calls,
+            (decltype(calls){{&doc, S::psStarting, 0, false}, {&doc, S::psEnding, 0, true}}));
+}
+
+TEST_F(Reader, LoadsFiles) {
+  char name[] = "/tmp/tintwell-reader-XXXXXX";
+  const int fd = mkstemp(name);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  const Bytes file = Concat({Header(2, 1, true, 0, "GIF87a", 1), PlainImage(2, 1), kTrailerByte});
+  TMemoryStream(file).SaveToFile(name);
+  doc.LoadFile(name);
+  EXPECT_EQ(doc.Frames().Count(), 1);
+  EXPECT_EQ(Pixels(0), (Bytes{0, 1}));
+  std::remove(name);
+
+  // A file that cannot be opened leaves the document as it was.
+  try {
+    doc.LoadFile(name);
+    FAIL() << "loading a missing file succeeded";
+  } catch (const EFOpenError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              std::string("Cannot open file \"") + name + "\". No such file or directory");
+  }
+  EXPECT_EQ(doc.Frames().Count(), 1);
+  EXPECT_EQ(doc.BackgroundIndex(), 1);
+}
