@@ -11,6 +11,9 @@ namespace gif {
 
 namespace {
 
+// Frames up to this many pixels fill the string table as they touch it.
+constexpr int64_t LazyFillLimit = 512;
+
 // Pixels checked against the colour limit ahead of the LZW loop at a time.
 constexpr std::ptrdiff_t StretchSize = 16384;
 
@@ -180,12 +183,19 @@ const uint8_t* TGIFEncoder::FirstBadPixel(const uint8_t* begin, const uint8_t* e
 
 // ---- THashTable ------------------------------------------------------------------
 
-void THashTable::Clear() {
+void THashTable::Fill() {
   std::memset(slots_, 0xFF, sizeof slots_);
-  missKey_ = EmptyKey;
-  stored_ = false;
+  filled_[0] = filled_[1] = ~uint64_t{0};
 }
 
+void THashTable::FillBlock(int block) {
+  const int first = block << BlockShift;
+  const int count = std::min(1 << BlockShift, SlotCount - first);
+  std::memset(slots_ + first, 0xFF, static_cast<std::size_t>(count) * sizeof(uint32_t));
+  filled_[block >> 6] |= uint64_t{1} << (block & 63);
+}
+
+template <bool Filled>
 bool THashTable::Store(uint32_t key, uint16_t code) {
   // NextSlot doubles modulo 8009, and 2 has order 4004 there: a probe sequence
   // runs through one cycle of 4004 slots (after slot 0, when it starts there)
@@ -198,16 +208,18 @@ bool THashTable::Store(uint32_t key, uint16_t code) {
     slot = missSlot_;
   } else {
     int probes = 0;
-    while ((slots_[slot] >> 12) != EmptyKey) {
+    while (((Filled ? slots_[slot] : Peek(slot)) >> 12) != EmptyKey) {
       if (++probes == SlotCount) return false;
       slot = NextSlot(slot);
     }
   }
-  slots_[slot] = (key << 12) | (code & 0xFFFu);
+  (Filled ? slots_[slot] : Slot(slot)) = (key << 12) | (code & 0xFFFu);
   missKey_ = EmptyKey;
-  stored_ = true;
   return true;
 }
+
+template bool THashTable::Store<false>(uint32_t key, uint16_t code);
+template bool THashTable::Store<true>(uint32_t key, uint16_t code);
 
 // ---- TLZWEncoder -----------------------------------------------------------------
 
@@ -233,6 +245,7 @@ void TLZWEncoder::Widen() {
 void TLZWEncoder::ResetTable() {
   TGIFEncoder::ResetTable();
   table_.Reset();
+  if (fillTable_) table_.Fill();
   nextFreeCode_ = firstFreeCode_;
   // The single-pixel strings lose their extensions; every later code is
   // emptied when it is assigned again.
@@ -240,6 +253,19 @@ void TLZWEncoder::ResetTable() {
 }
 
 void TLZWEncoder::EncodePixels() {
+  // A small frame touches few slots of the table, and filling them as they
+  // are touched spares it clearing the whole table. A larger one touches
+  // most of them; it fills the table at each reset and searches it without
+  // looking for unfilled slots.
+  fillTable_ = int64_t{width_} * height_ > LazyFillLimit;
+  if (fillTable_)
+    EncodeStrings<true>();
+  else
+    EncodeStrings<false>();
+}
+
+template <bool Filled>
+void TLZWEncoder::EncodeStrings() {
   ResetTable();
 
   const uint8_t* p = nullptr;
@@ -278,7 +304,7 @@ void TLZWEncoder::EncodePixels() {
         // Without other extensions the string cannot continue with this
         // pixel, and the table need not be asked.
         if ((recent & OtherChildren) != 0) {
-          const uint16_t found = strings.Find(key);
+          const uint16_t found = strings.template Find<Filled>(key);
           if (found != THashTable::NotFound) {
             lastChild_[stringCode] = OtherChildren | (pixel << 12) | found;
             stringCode = found;
@@ -305,7 +331,7 @@ void TLZWEncoder::EncodePixels() {
         // code is still counted, since the decoder defines that code all the
         // same.
         lastChild_[nextFree] = NoChild;
-        if (strings.Store(key, static_cast<uint16_t>(nextFree))) {
+        if (strings.template Store<Filled>(key, static_cast<uint16_t>(nextFree))) {
           const uint32_t siblings = lastChild_[endedCode] != NoChild ? OtherChildren : 0;
           lastChild_[endedCode] = siblings | (pixel << 12) | static_cast<uint32_t>(nextFree);
         }
@@ -454,12 +480,15 @@ void EncodeImageData(const TGIFSubImage& frame, TStream& stream) {
   if (pixels != nullptr && frame.PixelDataSize() < std::size_t{d.Width} * d.Height)
     RaiseGIFError(msg::PixelDataMismatch);
 
+  // Default-initialised: the encoders' tables and buffers are written before
+  // they are read, and zeroing them would cost a frame of a few pixels more
+  // than encoding it.
   const bool runLength = image != nullptr && image->Compression == gcRLE;
   std::unique_ptr<TGIFEncoder> encoder;
   if (runLength)
-    encoder = std::make_unique<TRLEEncoder>();
+    encoder = std::make_unique_for_overwrite<TRLEEncoder>();
   else
-    encoder = std::make_unique<TLZWEncoder>();
+    encoder = std::make_unique_for_overwrite<TLZWEncoder>();
   encoder->Encode(stream, bitsPerPixel, colorLimit, pixels, frame.IsInterlaced(), d.Height,
                   d.Width);
 }

@@ -149,24 +149,30 @@ class THashTable {
   static constexpr int SlotCount = 8009;
   static constexpr uint16_t NotFound = 0xFFFF;
 
-  THashTable() { Clear(); }
-
-  // Empties the table. One that holds nothing yet is left as it is: a frame
-  // of a few pixels would otherwise pay twice for clearing it, once when it
-  // is created and once for the clear code that starts the stream.
+  // Empties the table. The slots get the empty pattern only when they are
+  // touched afterwards, a block of them at a time, so that a frame of a few
+  // pixels touches a few blocks instead of the whole table.
   void Reset() {
-    if (stored_) Clear();
+    filled_[0] = filled_[1] = 0;
+    missKey_ = EmptyKey;
   }
+  // Gives every slot the empty pattern now. Until the next Reset the
+  // operations may then be told that the table is Filled, which spares them
+  // looking for blocks that are not.
+  void Fill();
+
   // Enters key with its code. False when every slot the key's probe sequence
   // reaches is used; nothing is written then.
+  template <bool Filled = false>
   bool Store(uint32_t key, uint16_t code);
   // The code stored for key, or NotFound. A miss remembers the empty slot
   // that ended the search, where a Store of the same key that follows puts
   // it without probing again.
+  template <bool Filled = false>
   uint16_t Find(uint32_t key) {
     int slot = SlotOf(key);
     for (int probes = 0; probes < SlotCount; ++probes) {
-      const uint32_t entry = slots_[slot];
+      const uint32_t entry = Filled ? slots_[slot] : Peek(slot);
       if ((entry >> 12) == key) return static_cast<uint16_t>(entry & 0xFFF);
       if ((entry >> 12) == EmptyKey) {
         missKey_ = key;
@@ -196,12 +202,25 @@ class THashTable {
 
  private:
   static constexpr uint32_t EmptyKey = 0xFFFFF;
-  void Clear();
+  static constexpr int BlockShift = 6;  // 64 slots to a block
+
+  bool BlockFilled(int slot) const {
+    const int block = slot >> BlockShift;
+    return ((filled_[block >> 6] >> (block & 63)) & 1) != 0;
+  }
+  // The slot as it reads: empty when its block has not been filled.
+  uint32_t Peek(int slot) const { return BlockFilled(slot) ? slots_[slot] : ~uint32_t{0}; }
+  // The slot for writing, its block filled first when it has not been.
+  uint32_t& Slot(int slot) {
+    if (!BlockFilled(slot)) FillBlock(slot >> BlockShift);
+    return slots_[slot];
+  }
+  void FillBlock(int block);
 
   uint32_t slots_[SlotCount];
+  uint64_t filled_[2] = {0, 0};  // one bit per block of slots that holds valid entries
   uint32_t missKey_ = EmptyKey;  // the key of the last Find that missed, until a Store
   int missSlot_ = 0;             // the empty slot where that Find ended
-  bool stored_ = false;          // something was stored since the table was last emptied
 };
 
 // Greedy LZW with a hashed string table; the encoder every save uses.
@@ -214,8 +233,12 @@ class TLZWEncoder final : public TGIFEncoder {
  private:
   // One bit more for the codes that follow.
   void Widen();
+  // The string loop, for a table kept filled or filled as it is touched.
+  template <bool Filled>
+  void EncodeStrings();
 
   int nextFreeCode_ = 0;
+  bool fillTable_ = false;  // the table is filled at each reset, not as touched
   // The string table. A member rather than an allocation of its own: one
   // encoder runs one EncodePixels.
   THashTable table_;
