@@ -12,7 +12,10 @@
 
 #include "gif/Basics.h"
 
-// Readable failure output for Qt strings.
+// Readable failure output for Qt strings. Every test file that compares Qt
+// strings includes this header: a file without it would instantiate
+// GoogleTest's byte-dump printer for the same type, and the linker keeps only
+// one of the two.
 inline void PrintTo(const QString& text, std::ostream* out) {
   *out << '"' << text.toStdString() << '"';
 }

@@ -3,9 +3,11 @@
 #include "app/Application.h"
 
 #include <gtest/gtest.h>
+
 #include <QTimer>
 #include <QWidget>
 #include <stdexcept>
+#include "AppTestSupport.h"
 
 #include "gif/Basics.h"
 

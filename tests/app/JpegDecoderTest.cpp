@@ -2,8 +2,10 @@
 #include "app/JpegDecoder.h"
 
 #include <gtest/gtest.h>
+
 #include <QFile>
 #include <vector>
+#include "AppTestSupport.h"
 
 #include "app/AboutUnit.h"
 

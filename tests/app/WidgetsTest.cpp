@@ -1,9 +1,11 @@
 // The small controls and helpers the main window is built from.
 #include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <stdexcept>
+#include "AppTestSupport.h"
 
 #include "app/FileDialogs.h"
 #include "app/Hourglass.h"
