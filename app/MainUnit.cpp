@@ -76,6 +76,9 @@ TfrmMain::TfrmMain(QWidget* parent)
       actSaveAs(this),
       actExit(this),
       actAbout(this),
+      actUndo(this),
+      actRedo(this),
+      actRevert(this),
       ActionMainMenuBar1(this),
       mnuFile(&ActionMainMenuBar1),
       mnuHelp(&ActionMainMenuBar1),
@@ -171,14 +174,28 @@ void TfrmMain::BuildActions() {
   SetUpAction(actSaveAs, "File", "S&ave File As...", "Save File As", 2, ":/saveas.png");
   SetUpAction(actExit, "File", "&Exit", "Exit Tintwell", -1, nullptr);
   SetUpAction(actAbout, "Help", "&About", "About Tintwell", 3, ":/about.png");
+  SetUpAction(actUndo, "Edit", "&Undo", "Undo the last Start", -1, nullptr);
+  actUndo.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  SetUpAction(actRedo, "Edit", "&Redo", "Redo the last undone Start", -1, nullptr);
+  actRedo.setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  SetUpAction(actRevert, "Edit", "Re&vert to Saved", "Restore the palette as last opened or saved",
+              -1, nullptr);
+  actUndo.setEnabled(false);
+  actRedo.setEnabled(false);
+  connect(&FHistory, &QUndoStack::canUndoChanged, &actUndo, &QAction::setEnabled);
+  connect(&FHistory, &QUndoStack::canRedoChanged, &actRedo, &QAction::setEnabled);
 
   connect(&actOpen, &QAction::triggered, this, Guarded([this](bool) { actOpenExecute(); }));
   connect(&actSave, &QAction::triggered, this, Guarded([this](bool) { actSaveExecute(); }));
   connect(&actSaveAs, &QAction::triggered, this, Guarded([this](bool) { actSaveAsExecute(); }));
   connect(&actExit, &QAction::triggered, this, Guarded([this](bool) { actExitExecute(); }));
   connect(&actAbout, &QAction::triggered, this, Guarded([this](bool) { actAboutExecute(); }));
+  connect(&actUndo, &QAction::triggered, this, Guarded([this](bool) { FHistory.undo(); }));
+  connect(&actRedo, &QAction::triggered, this, Guarded([this](bool) { FHistory.redo(); }));
+  connect(&actRevert, &QAction::triggered, this, Guarded([this](bool) { actRevertExecute(); }));
   // Short-cuts work wherever the focus is in the window, menus open or not.
-  addActions({&actOpen, &actSave, &actSaveAs, &actExit, &actAbout});
+  addActions({&actOpen, &actSave, &actSaveAs, &actExit, &actAbout, &actUndo, &actRedo, &actRevert});
 }
 
 void TfrmMain::BuildMenuAndToolBar() {
@@ -319,11 +336,14 @@ void TfrmMain::actOpenExecute() {
   FFileName = name;
   stbMainText.setText(name);
   FLoaded = true;
+  FHistory.clear();
+  FSavedEntries = ReadEntries(FGIFImage->GlobalMap());
   UpdateDisplay();
 }
 
 void TfrmMain::actSaveExecute() {
   FGIFImage->SaveFile(LocalFileName(FFileName));
+  FSavedEntries = ReadEntries(FGIFImage->GlobalMap());
 }
 
 void TfrmMain::actSaveAsExecute() {
@@ -331,6 +351,21 @@ void TfrmMain::actSaveAsExecute() {
   if (name.isEmpty()) return;
   FGIFImage->SaveFile(LocalFileName(name));
   FFileName = name;
+  FSavedEntries = ReadEntries(FGIFImage->GlobalMap());
+}
+
+void TfrmMain::actRevertExecute() {
+  if (!FLoaded) return;
+  TPaletteEntries current = ReadEntries(FGIFImage->GlobalMap());
+  if (current == FSavedEntries) return;
+  FHistory.push(new TPaletteChange(
+      actRevert.text(), std::move(current), FSavedEntries,
+      [this](const TPaletteEntries& e) { ApplyEntries(e); }, false));
+}
+
+void TfrmMain::ApplyEntries(const TPaletteEntries& entries) {
+  WriteEntries(FGIFImage->GlobalMap(), entries);
+  UpdateDisplay();
 }
 
 void TfrmMain::actExitExecute() {
@@ -424,7 +459,16 @@ void TfrmMain::btnStartClick() {
     TArrowWhileAsking arrow;
     ShowErrorCancel(QString::fromStdString(message));
   };
-  if (Recolour(FGIFImage->GlobalMap(), request) == TRecolourResult::Stopped) return;
+  TPaletteEntries before = ReadEntries(FGIFImage->GlobalMap());
+  const TRecolourResult result = Recolour(FGIFImage->GlobalMap(), request);
+  // Recorded even when a later pass stopped the command: the earlier passes'
+  // changes stay in the palette and can be taken back.
+  TPaletteEntries after = ReadEntries(FGIFImage->GlobalMap());
+  if (after != before)
+    FHistory.push(new TPaletteChange(
+        btnStart.text(), std::move(before), std::move(after),
+        [this](const TPaletteEntries& e) { ApplyEntries(e); }, true));
+  if (result == TRecolourResult::Stopped) return;
   UpdateDisplay();
 }
 

@@ -12,12 +12,14 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QUndoStack>
 #include <QWidget>
 #include <functional>
 #include <memory>
 
 #include "app/AboutUnit.h"
 #include "app/FileDialogs.h"
+#include "app/PaletteHistory.h"
 #include "app/widgets/Bevel.h"
 #include "app/widgets/PaletteSurface.h"
 #include "app/widgets/UpDown.h"
@@ -55,6 +57,9 @@ class TfrmMain : public QWidget {
   void actSaveAsExecute();
   void actExitExecute();
   void actAboutExecute();
+  // Puts back the global colour table as last opened or saved, as a step of
+  // the history, so Undo takes the revert back.
+  void actRevertExecute();
   void btnStartClick();
   void imgColorMapMouseMove(int x, int y);
   void imgColorMapMouseDown(int x, int y);
@@ -74,6 +79,8 @@ class TfrmMain : public QWidget {
   bool Loaded() const { return FLoaded; }
   const QString& FileName() const { return FFileName; }
   QString StatusText() const { return stbMainText.text(); }
+  // The Starts and reverts since the last Open.
+  QUndoStack& History() { return FHistory; }
 
   // How the window asks the user; tests replace them. A dialog returns the
   // chosen file, empty when cancelled.
@@ -93,6 +100,9 @@ class TfrmMain : public QWidget {
   QAction actSaveAs;
   QAction actExit;
   QAction actAbout;
+  QAction actUndo;
+  QAction actRedo;
+  QAction actRevert;
 
   QMenuBar ActionMainMenuBar1;
   QMenu mnuFile;
@@ -165,6 +175,9 @@ class TfrmMain : public QWidget {
   std::unique_ptr<gif::TGIFImage> FGIFImage;
   bool FLoaded = false;
   QString FFileName;
+  QUndoStack FHistory;
+  TPaletteEntries FSavedEntries;  // the global table as last opened or saved
+  void ApplyEntries(const TPaletteEntries& entries);
 
   TfrmAbout* frmAbout = nullptr;           // shown by the About command
   std::unique_ptr<TfrmAbout> FOwnedAbout;  // made here when start-up made none

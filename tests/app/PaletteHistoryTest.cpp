@@ -1,0 +1,168 @@
+// Undo, Redo and Revert to Saved of the main window's Starts, checked byte for
+// byte against the colours the file holds.
+#include <gtest/gtest.h>
+#include <QTest>
+#include <deque>
+
+#include "AppTestSupport.h"
+#include "app/Application.h"
+#include "app/MainUnit.h"
+
+using apptest::Rgb;
+
+namespace {
+
+class PaletteHistory : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    application = qobject_cast<app::TApplication*>(qApp);
+    ASSERT_NE(application, nullptr);
+    savedBox = application->ShowErrorBox;
+    application->ShowErrorBox = [this](const QString&, const QString& text) {
+      errorBoxes.push_back(text);
+    };
+    frm.ShowOpenDialog = [this](const app::TFileDialog&) { return Next(); };
+    frm.ShowSaveDialog = [this](const app::TFileDialog&) { return Next(); };
+    frm.ShowErrorCancel = [this](const QString& text) { cancelBoxes.push_back(text); };
+    frm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+  }
+  void TearDown() override {
+    application->ShowErrorBox = savedBox;
+    EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join("|").toStdString();
+  }
+
+  QString Next() {
+    if (answers.empty()) return QString();
+    QString answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  void Open(const QString& path) {
+    answers.push_back(path);
+    frm.actOpen.trigger();
+  }
+  void Start(const char* fromH, const char* toH) {
+    frm.edtFromH.setText(QString::fromLatin1(fromH));
+    frm.edtToH.setText(QString::fromLatin1(toH));
+    QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
+  }
+  // The global table's bytes as the document holds them.
+  std::vector<uint8_t> Table() {
+    gif::TGIFColorMap& map = frm.Document().GlobalMap();
+    const auto* bytes = reinterpret_cast<const uint8_t*>(map.Data());
+    return {bytes, bytes + 3 * map.EntryCount()};
+  }
+  static std::vector<uint8_t> Bytes(const std::vector<Rgb>& colours) {
+    std::vector<uint8_t> out;
+    for (Rgb c : colours) out.insert(out.end(), {c.r, c.g, c.b});
+    return out;
+  }
+  QColor Swatch(int index) {
+    return frm.imgColorMap.Picture().pixelColor((index % 16) * 18 + 8, (index / 16) * 18 + 8);
+  }
+
+  app::TApplication* application = nullptr;
+  std::function<void(const QString&, const QString&)> savedBox;
+  app::TfrmMain frm;
+  std::deque<QString> answers;
+  QStringList errorBoxes;
+  QStringList cancelBoxes;
+};
+
+// Reds (hue 0) that a hue Start moves, next to colours it leaves alone; the
+// odd components make the HLS round trip lossy.
+const std::vector<Rgb> Colours = {{201, 13, 13}, {10, 200, 30}, {173, 9, 9}, {40, 50, 211}};
+
+}  // namespace
+
+TEST_F(PaletteHistory, UndoAndRedoRestoreTheExactEntriesAndRepaint) {
+  Open(apptest::WriteTempFile("history.gif", apptest::SinglePixelGif(Colours)));
+  const std::vector<uint8_t> original = Bytes(Colours);
+  ASSERT_EQ(Table(), original);
+  EXPECT_FALSE(frm.actUndo.isEnabled());
+  EXPECT_FALSE(frm.actRedo.isEnabled());
+
+  Start("0", "80");
+  const std::vector<uint8_t> first = Table();
+  ASSERT_NE(first, original);
+  // Only the reds moved; the green and the blue entries kept their bytes.
+  EXPECT_TRUE(std::equal(first.begin() + 3, first.begin() + 6, original.begin() + 3));
+  EXPECT_TRUE(std::equal(first.begin() + 9, first.end(), original.begin() + 9));
+  Start("80", "160");
+  const std::vector<uint8_t> second = Table();
+  ASSERT_NE(second, first);
+  EXPECT_EQ(frm.History().count(), 2);
+
+  frm.actUndo.trigger();
+  EXPECT_EQ(Table(), first);
+  frm.actUndo.trigger();
+  EXPECT_EQ(Table(), original);
+  EXPECT_EQ(Swatch(0), QColor(201, 13, 13));
+  EXPECT_FALSE(frm.actUndo.isEnabled());
+
+  // Ctrl+Y and Ctrl+Shift+Z both redo.
+  QTest::keyClick(&frm, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Table(), first);
+  QTest::keyClick(&frm, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Table(), second);
+  EXPECT_EQ(Swatch(0), QColor(second[0], second[1], second[2]));
+  EXPECT_FALSE(frm.actRedo.isEnabled());
+  QTest::keyClick(&frm, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Table(), first);
+
+  // A new Start after an Undo drops the undone step.
+  Start("80", "40");
+  EXPECT_FALSE(frm.actRedo.isEnabled());
+  EXPECT_EQ(frm.History().count(), 2);
+
+  // Start that matches nothing leaves no step to undo.
+  Start("200", "10");
+  EXPECT_EQ(frm.History().count(), 2);
+  EXPECT_TRUE(cancelBoxes.isEmpty());
+}
+
+TEST_F(PaletteHistory, StoppedStartIsUndoableAndKeepsItsNoRefresh) {
+  Open(apptest::WriteTempFile("stopped.gif", apptest::SinglePixelGif(Colours)));
+  frm.edtFromH.setText("0");
+  frm.edtToH.setText("80");
+  frm.edtFromS.setText("0");
+  frm.edtToS.setText("241");
+  QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
+  ASSERT_EQ(cancelBoxes.size(), 1);
+  // The hue pass changed the document but, as before, the grid was not repainted.
+  ASSERT_NE(Table(), Bytes(Colours));
+  EXPECT_EQ(Swatch(0), QColor(201, 13, 13));
+  frm.actUndo.trigger();
+  EXPECT_EQ(Table(), Bytes(Colours));
+}
+
+TEST_F(PaletteHistory, RevertRestoresTheLastOpenedOrSavedPaletteAndCanBeUndone) {
+  const QString path = apptest::WriteTempFile("revert.gif", apptest::SinglePixelGif(Colours));
+  Open(path);
+  frm.actRevert.trigger();  // nothing changed: no step
+  EXPECT_EQ(frm.History().count(), 0);
+
+  Start("0", "80");
+  Start("80", "160");
+  const std::vector<uint8_t> edited = Table();
+  frm.actRevert.trigger();
+  EXPECT_EQ(Table(), Bytes(Colours));
+  EXPECT_EQ(Swatch(2), QColor(173, 9, 9));
+  frm.actUndo.trigger();
+  EXPECT_EQ(Table(), edited);
+
+  // After a save the saved palette is what Revert returns to.
+  answers.push_back(apptest::TempDir() + "/revert-saved.gif");
+  frm.actSaveAs.trigger();
+  Start("160", "40");
+  ASSERT_NE(Table(), edited);
+  frm.actRevert.trigger();
+  EXPECT_EQ(Table(), edited);
+
+  // Open starts a new history.
+  Open(path);
+  EXPECT_EQ(frm.History().count(), 0);
+  EXPECT_FALSE(frm.actUndo.isEnabled());
+  EXPECT_EQ(Table(), Bytes(Colours));
+}
