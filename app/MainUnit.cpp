@@ -6,6 +6,7 @@
 
 #include "app/Application.h"
 #include "app/Hourglass.h"
+#include "app/MatchHighlight.h"
 #include "app/Recolour.h"
 #include "app/WindowStyle.h"
 #include "color/Common.h"
@@ -129,7 +130,8 @@ TfrmMain::TfrmMain(QWidget* parent)
       edtToS(&GroupBox2),
       btnStart(this),
       stbMain(this),
-      stbMainText(&stbMain) {
+      stbMainText(&stbMain),
+      stbMatchText(&stbMain) {
   FormCreate();
 
   setWindowTitle(QString::fromLatin1(ApplicationTitle));
@@ -240,6 +242,7 @@ void TfrmMain::BuildMenuAndToolBar() {
   stbMain.setSizeGripEnabled(false);
   stbMain.setGeometry(0, ClientHeight - 19, ClientWidth, 19);
   stbMain.addWidget(&stbMainText, 1);
+  stbMain.addPermanentWidget(&stbMatchText);
 }
 
 void TfrmMain::BuildControls() {
@@ -312,6 +315,14 @@ void TfrmMain::BuildControls() {
 
   btnStart.setText(QStringLiteral("Start"));
   btnStart.setGeometry(593, 235, 75, 25);
+  for (QLineEdit* edit : {&edtFromH, &edtFromL, &edtFromS, &edtToH, &edtToL, &edtToS})
+    connect(edit, &QLineEdit::textChanged, this, Guarded([this](const QString&) {
+              if (FLoaded) PaintGrid();
+            }));
+  connect(&udTolerance, &TUpDown::PositionChanged, this, Guarded([this](int) {
+    if (FLoaded) PaintGrid();
+  }));
+
   connect(&btnStart, &QPushButton::clicked, this, Guarded([this](bool) { btnStartClick(); }));
 }
 
@@ -397,6 +408,10 @@ void TfrmMain::UpdateDisplay() {
   edtBPP.setText(QString::number(FGIFImage->PixelBits()));
   edtBackground.setText(QString::number(FGIFImage->BackgroundIndex()));
 
+  PaintGrid();
+}
+
+void TfrmMain::PaintGrid() {
   // Cleared first, so a smaller palette after a larger one leaves no swatches
   // of the other file behind.
   imgColorMap.Clear();
@@ -408,6 +423,35 @@ void TfrmMain::UpdateDisplay() {
     imgColorMap.FillRect(left, top, left + SwatchSize, top + SwatchSize,
                          ToQColor(map.ReadEntry(i)));
   }
+
+  TRecolourRequest request;
+  request.FromH = edtFromH.text().toStdString();
+  request.ToH = edtToH.text().toStdString();
+  request.FromS = edtFromS.text().toStdString();
+  request.ToS = edtToS.text().toStdString();
+  request.FromL = edtFromL.text().toStdString();
+  request.ToL = edtToL.text().toStdString();
+  request.Tolerance = [this] { return int{udTolerance.Position()}; };
+  const auto changed = EntriesStartWouldChange(map, request);
+  if (!changed || count == 0) {
+    stbMatchText.clear();
+    return;
+  }
+  // A black ring with a white one inside shows on every colour.
+  for (int i : *changed) {
+    const int left = (i % SwatchesPerRow) * SwatchPitch;
+    const int top = (i / SwatchesPerRow) * SwatchPitch;
+    for (int inset = 0; inset < 2; ++inset) {
+      const QColor ring = inset == 0 ? Qt::black : Qt::white;
+      const int l = left + inset, t = top + inset;
+      const int r = left + SwatchSize - inset, b = top + SwatchSize - inset;
+      imgColorMap.FillRect(l, t, r, t + 1, ring);
+      imgColorMap.FillRect(l, b - 1, r, b, ring);
+      imgColorMap.FillRect(l, t, l + 1, b, ring);
+      imgColorMap.FillRect(r - 1, t, r, b, ring);
+    }
+  }
+  stbMatchText.setText(QString::fromLatin1(msg::EntriesWillChange).arg(changed->size()).arg(count));
 }
 
 void TfrmMain::imgColorMapMouseMove(int x, int y) {

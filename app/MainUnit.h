@@ -27,6 +27,11 @@
 
 namespace app {
 
+namespace msg {
+// The status bar's count of the swatches the grid outlines.
+inline constexpr const char* EntriesWillChange = "%1 of %2 entries will change";
+}  // namespace msg
+
 // Size of a swatch and the pitch of the grid; sixteen swatches to a row.
 inline constexpr int SwatchSize = 16;
 inline constexpr int SwatchPitch = 18;
@@ -69,6 +74,9 @@ class TfrmMain : public QWidget {
 
   // Shows the document's header fields and paints its global colour table.
   void UpdateDisplay();
+  // Paints the global colour table and outlines the entries Start would change
+  // with the current From, To and tolerance, counting them in the status bar.
+  void PaintGrid();
 
   // The About window made at start-up; without one, the first About command
   // makes one owned by this window.
@@ -79,6 +87,7 @@ class TfrmMain : public QWidget {
   bool Loaded() const { return FLoaded; }
   const QString& FileName() const { return FFileName; }
   QString StatusText() const { return stbMainText.text(); }
+  QString MatchText() const { return stbMatchText.text(); }
   // The Starts and reverts since the last Open.
   QUndoStack& History() { return FHistory; }
 
@@ -160,7 +169,8 @@ class TfrmMain : public QWidget {
   QPushButton btnStart;
 
   QStatusBar stbMain;
-  QLabel stbMainText;  // the status bar's one simple text
+  QLabel stbMainText;   // the status bar's file name
+  QLabel stbMatchText;  // how many entries Start would change
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

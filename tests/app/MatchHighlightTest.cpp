@@ -1,0 +1,132 @@
+// The grid outlines the swatches Start would change and the status bar counts
+// them, while the From, To and tolerance fields change.
+#include <gtest/gtest.h>
+#include <QTest>
+
+#include "AppTestSupport.h"
+#include "app/Application.h"
+#include "app/MainUnit.h"
+
+using apptest::Rgb;
+
+namespace {
+
+// Colours whose hue, lightness and saturation are exact: red, dark red, green,
+// blue, grey, white, black, pink.
+const std::vector<Rgb> Colours = {{255, 0, 0},     {128, 0, 0},     {0, 255, 0}, {0, 0, 255},
+                                  {128, 128, 128}, {255, 255, 255}, {0, 0, 0},   {255, 128, 128}};
+
+class MatchHighlight : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    application = qobject_cast<app::TApplication*>(qApp);
+    ASSERT_NE(application, nullptr);
+    frm.ShowErrorCancel = [this](const QString& text) { cancelBoxes.push_back(text); };
+    const QString path = apptest::WriteTempFile("match.gif", apptest::SinglePixelGif(Colours));
+    frm.ShowOpenDialog = [path](const app::TFileDialog&) { return path; };
+    frm.actOpen.trigger();
+    ASSERT_TRUE(frm.Loaded());
+  }
+  void TearDown() override { EXPECT_TRUE(cancelBoxes.isEmpty()); }
+
+  void Fields(const char* fromH, const char* toH, const char* fromS, const char* toS,
+              const char* fromL, const char* toL, int tolerance = 0) {
+    frm.udTolerance.SetPosition(tolerance);
+    for (auto [edit, text] : {std::pair{&frm.edtFromH, fromH},
+                              {&frm.edtToH, toH},
+                              {&frm.edtFromS, fromS},
+                              {&frm.edtToS, toS},
+                              {&frm.edtFromL, fromL},
+                              {&frm.edtToL, toL}})
+      edit->setText(QString::fromLatin1(text));
+  }
+  // The indices whose swatch carries the black and white rings; an unmarked
+  // swatch has its own colour up to the edge.
+  std::vector<int> Outlined() {
+    std::vector<int> marked;
+    const QImage& picture = frm.imgColorMap.Picture();
+    for (int i = 0; i < static_cast<int>(Colours.size()); ++i) {
+      const int left = (i % 16) * 18, top = (i / 16) * 18;
+      const QColor own(Colours[i].r, Colours[i].g, Colours[i].b);
+      const QColor outer = picture.pixelColor(left, top + 8);
+      const QColor inner = picture.pixelColor(left + 15 - 1, top + 8);
+      if (outer == Qt::black && inner == Qt::white)
+        marked.push_back(i);
+      else
+        EXPECT_TRUE(outer == own && inner == own) << "swatch " << i;
+    }
+    return marked;
+  }
+
+  // Start changes the document's entries at exactly these indices; Undo then
+  // puts the palette back for the next case.
+  void ExpectStartChangesExactly(const std::vector<int>& indices) {
+    QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
+    std::vector<int> changed;
+    gif::TGIFColorMap& map = frm.Document().GlobalMap();
+    for (int i = 0; i < map.EntryCount(); ++i)
+      if (map.ReadEntry(i) != apptest::ToTColor(Colours[i])) changed.push_back(i);
+    EXPECT_EQ(changed, indices);
+    frm.actUndo.trigger();
+  }
+
+  app::TApplication* application = nullptr;
+  app::TfrmMain frm;
+  QStringList cancelBoxes;
+};
+
+}  // namespace
+
+TEST_F(MatchHighlight, OutlinesAndCountsWhatEachPassWouldChange) {
+  EXPECT_EQ(Outlined(), std::vector<int>{});
+  EXPECT_EQ(frm.MatchText(), "0 of 8 entries will change");
+
+  Fields("0", "80", "", "", "", "");
+  EXPECT_EQ(Outlined(), (std::vector<int>{0, 1, 7}));
+  EXPECT_EQ(frm.MatchText(), "3 of 8 entries will change");
+
+  // White and black match hue 160 too, but a new hue leaves them as they
+  // are; the grey's lightness does not survive the round trip, so it changes.
+  Fields("160", "0", "", "", "", "");
+  EXPECT_EQ(Outlined(), (std::vector<int>{3, 4}));
+  ExpectStartChangesExactly({3, 4});
+
+  // Saturating the grey colours it; white stays.
+  Fields("", "", "0", "240", "", "");
+  EXPECT_EQ(Outlined(), (std::vector<int>{4, 6}));
+  EXPECT_EQ(frm.MatchText(), "2 of 8 entries will change");
+  ExpectStartChangesExactly({4, 6});
+
+  Fields("", "", "", "", "120", "60");
+  EXPECT_EQ(Outlined(), (std::vector<int>{0, 2, 3}));
+  ExpectStartChangesExactly({0, 2, 3});
+
+  // The tolerance widens the window; the passes run one after another, so the
+  // lightness pass sees the colours the hue pass made.
+  Fields("10", "80", "", "", "", "", 9);
+  EXPECT_EQ(Outlined(), std::vector<int>{});
+  frm.udTolerance.SetPosition(10);
+  EXPECT_EQ(Outlined(), (std::vector<int>{0, 1, 7}));
+  EXPECT_EQ(frm.MatchText(), "3 of 8 entries will change");
+  ExpectStartChangesExactly({0, 1, 7});
+}
+
+TEST_F(MatchHighlight, NothingIsOutlinedWhenStartWouldRefuse) {
+  Fields("0", "", "", "", "", "");
+  EXPECT_EQ(Outlined(), std::vector<int>{});
+  EXPECT_EQ(frm.MatchText(), "");
+  Fields("0", "241", "", "", "", "");
+  EXPECT_EQ(Outlined(), std::vector<int>{});
+  EXPECT_EQ(frm.MatchText(), "");
+  // The refusal of a later pass hides the earlier pass's matches as well.
+  Fields("0", "80", "0", "300", "", "");
+  EXPECT_EQ(Outlined(), std::vector<int>{});
+
+  // Once the fields are fixed the outline returns, and it follows Start.
+  Fields("0", "80", "", "", "", "");
+  EXPECT_EQ(Outlined().size(), 3u);
+  QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
+  EXPECT_EQ(frm.MatchText(), "0 of 8 entries will change");
+  frm.actUndo.trigger();
+  EXPECT_EQ(frm.MatchText(), "3 of 8 entries will change");
+}
