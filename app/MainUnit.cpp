@@ -80,6 +80,7 @@ TfrmMain::TfrmMain(QWidget* parent)
       actUndo(this),
       actRedo(this),
       actRevert(this),
+      actPreview(this),
       ActionMainMenuBar1(this),
       mnuFile(&ActionMainMenuBar1),
       mnuHelp(&ActionMainMenuBar1),
@@ -165,6 +166,7 @@ void TfrmMain::FormCreate() {
 }
 
 void TfrmMain::FormDestroy() {
+  if (FPreview) FPreview->SetDocument(nullptr);
   FGIFImage.reset();
 }
 
@@ -183,6 +185,9 @@ void TfrmMain::BuildActions() {
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   SetUpAction(actRevert, "Edit", "Re&vert to Saved", "Restore the palette as last opened or saved",
               -1, nullptr);
+  SetUpAction(actPreview, "View", "&Preview", "Preview the image with the current palette", -1,
+              nullptr);
+  actPreview.setShortcut(QKeySequence(Qt::Key_F4));
   actUndo.setEnabled(false);
   actRedo.setEnabled(false);
   connect(&FHistory, &QUndoStack::canUndoChanged, &actUndo, &QAction::setEnabled);
@@ -196,8 +201,10 @@ void TfrmMain::BuildActions() {
   connect(&actUndo, &QAction::triggered, this, Guarded([this](bool) { FHistory.undo(); }));
   connect(&actRedo, &QAction::triggered, this, Guarded([this](bool) { FHistory.redo(); }));
   connect(&actRevert, &QAction::triggered, this, Guarded([this](bool) { actRevertExecute(); }));
+  connect(&actPreview, &QAction::triggered, this, Guarded([this](bool) { actPreviewExecute(); }));
   // Short-cuts work wherever the focus is in the window, menus open or not.
-  addActions({&actOpen, &actSave, &actSaveAs, &actExit, &actAbout, &actUndo, &actRedo, &actRevert});
+  addActions({&actOpen, &actSave, &actSaveAs, &actExit, &actAbout, &actUndo, &actRedo, &actRevert,
+              &actPreview});
 }
 
 void TfrmMain::BuildMenuAndToolBar() {
@@ -349,6 +356,7 @@ void TfrmMain::actOpenExecute() {
   FLoaded = true;
   FHistory.clear();
   FSavedEntries = ReadEntries(FGIFImage->GlobalMap());
+  if (FPreview) FPreview->SetDocument(FGIFImage.get());
   UpdateDisplay();
 }
 
@@ -372,6 +380,15 @@ void TfrmMain::actRevertExecute() {
   FHistory.push(new TPaletteChange(
       actRevert.text(), std::move(current), FSavedEntries,
       [this](const TPaletteEntries& e) { ApplyEntries(e); }, false));
+}
+
+void TfrmMain::actPreviewExecute() {
+  if (!FPreview) {
+    FPreview = std::make_unique<TfrmPreview>(this);
+    FPreview->SetDocument(FLoaded ? FGIFImage.get() : nullptr);
+  }
+  FPreview->show();
+  FPreview->raise();
 }
 
 void TfrmMain::ApplyEntries(const TPaletteEntries& entries) {
@@ -409,6 +426,7 @@ void TfrmMain::UpdateDisplay() {
   edtBackground.setText(QString::number(FGIFImage->BackgroundIndex()));
 
   PaintGrid();
+  if (FPreview) FPreview->Refresh();
 }
 
 void TfrmMain::PaintGrid() {
@@ -512,7 +530,11 @@ void TfrmMain::btnStartClick() {
     FHistory.push(new TPaletteChange(
         btnStart.text(), std::move(before), std::move(after),
         [this](const TPaletteEntries& e) { ApplyEntries(e); }, true));
-  if (result == TRecolourResult::Stopped) return;
+  if (result == TRecolourResult::Stopped) {
+    // The grid stays as it was, but the preview shows what the document holds.
+    if (FPreview) FPreview->Refresh();
+    return;
+  }
   UpdateDisplay();
 }
 

@@ -20,6 +20,7 @@
 #include "app/AboutUnit.h"
 #include "app/FileDialogs.h"
 #include "app/PaletteHistory.h"
+#include "app/PreviewWindow.h"
 #include "app/widgets/Bevel.h"
 #include "app/widgets/PaletteSurface.h"
 #include "app/widgets/UpDown.h"
@@ -65,6 +66,8 @@ class TfrmMain : public QWidget {
   // Puts back the global colour table as last opened or saved, as a step of
   // the history, so Undo takes the revert back.
   void actRevertExecute();
+  // Opens the preview window, made on first use, showing the document.
+  void actPreviewExecute();
   void btnStartClick();
   void imgColorMapMouseMove(int x, int y);
   void imgColorMapMouseDown(int x, int y);
@@ -88,6 +91,8 @@ class TfrmMain : public QWidget {
   const QString& FileName() const { return FFileName; }
   QString StatusText() const { return stbMainText.text(); }
   QString MatchText() const { return stbMatchText.text(); }
+  // The preview window; nullptr until the first Preview command.
+  TfrmPreview* Preview() const { return FPreview.get(); }
   // The Starts and reverts since the last Open.
   QUndoStack& History() { return FHistory; }
 
@@ -112,6 +117,7 @@ class TfrmMain : public QWidget {
   QAction actUndo;
   QAction actRedo;
   QAction actRevert;
+  QAction actPreview;
 
   QMenuBar ActionMainMenuBar1;
   QMenu mnuFile;
@@ -189,6 +195,7 @@ class TfrmMain : public QWidget {
   TPaletteEntries FSavedEntries;  // the global table as last opened or saved
   void ApplyEntries(const TPaletteEntries& entries);
 
+  std::unique_ptr<TfrmPreview> FPreview;   // child window, made on first use
   TfrmAbout* frmAbout = nullptr;           // shown by the About command
   std::unique_ptr<TfrmAbout> FOwnedAbout;  // made here when start-up made none
   bool FPlaced = false;                    // centred once, on first showing
