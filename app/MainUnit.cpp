@@ -1,8 +1,11 @@
 #include "app/MainUnit.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QMimeData>
 
 #include "app/Application.h"
 #include "app/Hourglass.h"
@@ -154,6 +157,7 @@ TfrmMain::TfrmMain(QWidget* parent)
   BuildMenuAndToolBar();
   BuildControls();
   SetTabOrder();
+  setAcceptDrops(true);
 }
 
 TfrmMain::~TfrmMain() {
@@ -345,6 +349,10 @@ void TfrmMain::SetTabOrder() {
 void TfrmMain::actOpenExecute() {
   const QString name = ShowOpenDialog(dlgOpen);
   if (name.isEmpty()) return;
+  OpenFile(name);
+}
+
+void TfrmMain::OpenFile(const QString& name) {
   // The window changes only when the whole file has been read: a failed load
   // leaves document, file name, status bar and display as they were, so a
   // following Save cannot overwrite the file that failed with other content.
@@ -551,6 +559,29 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (typed.isNull()) return true;
   }
   return QWidget::eventFilter(watched, event);
+}
+
+namespace {
+
+// The first local file among the dragged URLs; empty when there is none.
+QString DroppedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return QString();
+  for (const QUrl& url : data->urls())
+    if (url.isLocalFile()) return url.toLocalFile();
+  return QString();
+}
+
+}  // namespace
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TfrmMain::dropEvent(QDropEvent* event) {
+  const QString name = DroppedFile(event->mimeData());
+  if (name.isEmpty()) return;
+  event->acceptProposedAction();
+  Guarded([this, &name] { OpenFile(name); })();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {

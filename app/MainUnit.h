@@ -59,6 +59,8 @@ class TfrmMain : public QWidget {
   void FormCreate();
   void FormDestroy();
   void actOpenExecute();
+  // Opens a file as Open does once its dialog has answered.
+  void OpenFile(const QString& name);
   void actSaveExecute();
   void actSaveAsExecute();
   void actExitExecute();
@@ -181,6 +183,9 @@ class TfrmMain : public QWidget {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // A file dragged from the desktop opens as if chosen in the Open dialog.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildActions();
