@@ -1,19 +1,22 @@
 // Renders the README's screenshot from the real main window: opens a picture
 // through the window's own Open command, hovers and clicks a swatch, fills in
 // a recolour request, and saves what the window shows.
-//   QT_QPA_PLATFORM=offscreen tintwell_make_screenshot <picture.gif> <out.png>
+//   QT_QPA_PLATFORM=offscreen tintwell_make_screenshot <picture.gif> <out.png> [<with-preview.png>]
+// The optional third picture puts the preview window beside the main window.
 #include <QApplication>
 #include <QByteArray>
 #include <QFileInfo>
+#include <QPainter>
 #include <QTest>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/Application.h"
 #include "app/MainUnit.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s <picture.gif> <out.png>\n", argv[0]);
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: %s <picture.gif> <out.png> [<with-preview.png>]\n", argv[0]);
     return 2;
   }
   qputenv("QT_ENABLE_HIGHDPI_SCALING", QByteArray("0"));
@@ -40,5 +43,24 @@ int main(int argc, char** argv) {
   QCoreApplication::processEvents();
 
   const QPixmap shot = frm.grab();
-  return shot.save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+  if (!shot.save(QString::fromLocal8Bit(argv[2]))) return 1;
+  if (argc == 3) return 0;
+
+  // Only the hue pass, so the grid outlines the reds it would turn green.
+  frm.edtFromL.clear();
+  frm.edtFromS.clear();
+  frm.actPreview.trigger();
+  app::TfrmPreview& preview = *frm.Preview();
+  preview.resize(shot.height(), shot.height());
+  if (!QTest::qWaitForWindowExposed(&preview)) return 1;
+  QCoreApplication::processEvents();
+  const QPixmap side = preview.grab();
+  QImage both(shot.width() + 8 + side.width(), std::max(shot.height(), side.height()),
+              QImage::Format_RGB32);
+  both.fill(Qt::white);
+  QPainter painter(&both);
+  painter.drawPixmap(0, 0, frm.grab());
+  painter.drawPixmap(shot.width() + 8, 0, side);
+  painter.end();
+  return both.save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;
 }
