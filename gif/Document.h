@@ -211,6 +211,10 @@ class TGIFImage : public TGraphic {
   void SaveToStream(TStream& stream) override;
   // Reads the whole file into memory and loads from there.
   void LoadFile(const std::string& fileName) override;
+  // Writes a temporary file next to fileName and renames it over fileName
+  // only once it is complete and on the device: a failed save leaves the
+  // file as it was.
+  void SaveFile(const std::string& fileName) override;
 
   // 0 selects the LZW encoder, 1 the run-length encoder; copied from the
   // library settings when the document is created.

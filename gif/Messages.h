@@ -51,5 +51,6 @@ inline constexpr const char* BitBufferUnderrun = "Decoder bit buffer under-run";
 inline constexpr const char* CircularTableEntry = "Circular decoder table entry";
 inline constexpr const char* BadCodeSize = "LZW minimum code size out of range";
 inline constexpr const char* ColorNotInTable = "Color not in color table";
+inline constexpr const char* PixelDataMismatch = "Pixel data does not match the image size";
 
 }  // namespace gif::msg

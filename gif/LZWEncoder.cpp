@@ -1,0 +1,496 @@
+#include "gif/LZWEncoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "gif/Document.h"
+#include "gif/Settings.h"
+
+namespace gif {
+
+namespace {
+
+// Frames up to this many pixels fill the string table as they touch it.
+constexpr int64_t LazyFillLimit = 512;
+
+// Pixels checked against the colour limit ahead of the LZW loop at a time.
+constexpr std::ptrdiff_t StretchSize = 16384;
+
+// Codes go up to 4095 in 12 bits; the encoder resets before it would assign
+// 4095, so string codes stay at 4094 or below.
+constexpr int MaxCodeWidth = 12;
+constexpr int CodeSpace = 4096;
+constexpr int LastAssignableCode = 4095;
+
+}  // namespace
+
+// ---- TGIFStream, TGIFWriter ------------------------------------------------------
+
+std::size_t TGIFStream::Read(void*, std::size_t) {
+  throw Exception(msg::InvalidStreamOperation);
+}
+
+std::size_t TGIFStream::Write(const void*, std::size_t) {
+  throw Exception(msg::InvalidStreamOperation);
+}
+
+int64_t TGIFStream::Seek(int64_t, TSeekOrigin) {
+  throw Exception(msg::InvalidStreamOperation);
+}
+
+std::size_t TGIFWriter::Write(const void* buffer, std::size_t count) {
+  const auto* from = static_cast<const uint8_t*>(buffer);
+  std::size_t left = count;
+  while (left > 0) {
+    const std::size_t chunk = std::min(blockEnd_ - count_, left);
+    std::memcpy(buffer_ + count_, from, chunk);
+    count_ += chunk;
+    from += chunk;
+    left -= chunk;
+    if (count_ == blockEnd_) EndBlock();
+  }
+  return count;
+}
+
+void TGIFWriter::EndBlock() {
+  buffer_[blockStart_] = static_cast<uint8_t>(BlockSize - 1);
+  blockStart_ += BlockSize;
+  if (blockStart_ == BufferSize) {
+    target_.WriteBuffer(buffer_, BufferSize);
+    blockStart_ = 0;
+  }
+  count_ = blockStart_ + 1;
+  blockEnd_ = blockStart_ + BlockSize;
+}
+
+void TGIFWriter::FlushBlock() {
+  std::size_t end = blockStart_;
+  if (count_ > blockStart_ + 1) {
+    buffer_[blockStart_] = static_cast<uint8_t>(count_ - blockStart_ - 1);
+    end = count_;
+  }
+  // Reset first: should the write fail, nothing is written a second time.
+  blockStart_ = 0;
+  count_ = 1;
+  blockEnd_ = BlockSize;
+  if (end > 0) target_.WriteBuffer(buffer_, end);
+}
+
+// ---- TGIFEncoder -----------------------------------------------------------------
+
+void TGIFEncoder::Encode(TStream& stream, int bitsPerPixel, int colorLimit, const uint8_t* pixels,
+                         bool interlaced, int height, int width) {
+  colorLimit_ = colorLimit;
+  minCodeSize_ = std::max(bitsPerPixel, 2);
+  width_ = width;
+  height_ = height;
+  interlaced_ = interlaced;
+  pixels_ = pixels;
+  PutByte(stream, static_cast<uint8_t>(minCodeSize_));
+
+  initialCodeWidth_ = minCodeSize_ + 1;
+  maxCode_ = CodeLimit(initialCodeWidth_);
+  clearCode_ = 1 << minCodeSize_;
+  endCode_ = clearCode_ + 1;
+  firstFreeCode_ = clearCode_ + 2;
+  packer_ = TCodePacker{packed_, 0, 0, initialCodeWidth_};
+  clearPending_ = false;
+  nextRow_ = 0;
+  pass_ = 0;
+
+  TGIFWriter writer(stream);
+  writer_ = &writer;
+  try {
+    // An empty frame's code stream is the end code alone, without a clear code.
+    if (pixels != nullptr && height > 0 && width > 0) EncodePixels();
+    EmitCode(endCode_);
+  } catch (...) {
+    // The codes before the failure still go out, in a last sub-block without
+    // terminator. Should the target fail now, the first error is the one
+    // that passes on.
+    try {
+      FlushPacked();
+      writer.FlushBlock();
+    } catch (const std::exception&) {
+    }
+    writer_ = nullptr;
+    throw;
+  }
+  FlushPacked();
+  writer.FlushBlock();
+  writer_ = nullptr;
+  PutByte(stream, 0);
+}
+
+void TGIFEncoder::EmitCode(int code) {
+  packer_.Pack(code);
+  // The last partial byte goes out with its unused high bits 0.
+  if (code == endCode_ && packer_.bitCount > 0) {
+    ++packer_.out;
+    packer_.accumulator = 0;
+    packer_.bitCount = 0;
+  }
+  FlushPackedIfFull();
+}
+
+void TGIFEncoder::ResetTable() {
+  clearPending_ = true;
+  EmitCode(clearCode_);
+}
+
+void TGIFEncoder::FlushPacked() {
+  // Only complete bytes are handed over; the partial one is rewritten from
+  // the accumulator by the next code.
+  writer_->Write(packed_, static_cast<std::size_t>(packer_.out - packed_));
+  packer_.out = packed_;
+}
+
+bool TGIFEncoder::NextRow(const uint8_t*& begin, const uint8_t*& end) {
+  if (nextRow_ < 0) return false;
+  const auto width = static_cast<std::size_t>(width_);
+  if (!interlaced_) {
+    begin = pixels_;
+    end = pixels_ + width * static_cast<std::size_t>(height_);
+    nextRow_ = -1;
+    return true;
+  }
+  begin = pixels_ + width * static_cast<std::size_t>(nextRow_);
+  end = begin + width;
+  // GIF89a appendix E: rows 0, 8, 16, ...; 4, 12, ...; 2, 6, ...; 1, 3, 5, ...
+  // A pass without any row inside the frame (small heights) is skipped.
+  static constexpr int Step[4] = {8, 8, 4, 2};
+  static constexpr int FirstRow[4] = {0, 4, 2, 1};
+  nextRow_ += Step[pass_];
+  while (nextRow_ >= height_ && pass_ < 3) {
+    ++pass_;
+    nextRow_ = FirstRow[pass_];
+  }
+  if (nextRow_ >= height_) nextRow_ = -1;
+  return true;
+}
+
+const uint8_t* TGIFEncoder::FirstBadPixel(const uint8_t* begin, const uint8_t* end) const {
+  if (colorLimit_ > 255) return end;
+  // Almost every stretch is clean: a maximum without early exit, which the
+  // compiler vectorises, clears it at once.
+  uint8_t highest = 0;
+  for (const uint8_t* p = begin; p != end; ++p) highest = std::max(highest, *p);
+  if (highest < colorLimit_) return end;
+  const auto limit = static_cast<uint8_t>(colorLimit_);
+  return std::find_if(begin, end, [limit](uint8_t pixel) { return pixel >= limit; });
+}
+
+// ---- THashTable ------------------------------------------------------------------
+
+void THashTable::Fill() {
+  std::memset(slots_, 0xFF, sizeof slots_);
+  filled_[0] = filled_[1] = ~uint64_t{0};
+}
+
+void THashTable::FillBlock(int block) {
+  const int first = block << BlockShift;
+  const int count = std::min(1 << BlockShift, SlotCount - first);
+  std::memset(slots_ + first, 0xFF, static_cast<std::size_t>(count) * sizeof(uint32_t));
+  filled_[block >> 6] |= uint64_t{1} << (block & 63);
+}
+
+template <bool Filled>
+bool THashTable::Store(uint32_t key, uint16_t code) {
+  // NextSlot doubles modulo 8009, and 2 has order 4004 there: a probe sequence
+  // runs through one cycle of 4004 slots (after slot 0, when it starts there)
+  // and never reaches the other half of the table. Up to 4089 strings can be
+  // entered between resets (minimum code size 2), so in theory a cycle can be
+  // full. The probe count bounds the walk: 8009 probes have seen every slot the
+  // sequence can reach.
+  int slot = SlotOf(key);
+  if (key == missKey_) {
+    slot = missSlot_;
+  } else {
+    int probes = 0;
+    while (((Filled ? slots_[slot] : Peek(slot)) >> 12) != EmptyKey) {
+      if (++probes == SlotCount) return false;
+      slot = NextSlot(slot);
+    }
+  }
+  (Filled ? slots_[slot] : Slot(slot)) = (key << 12) | (code & 0xFFFu);
+  missKey_ = EmptyKey;
+  return true;
+}
+
+template bool THashTable::Store<false>(uint32_t key, uint16_t code);
+template bool THashTable::Store<true>(uint32_t key, uint16_t code);
+
+// ---- TLZWEncoder -----------------------------------------------------------------
+
+void TLZWEncoder::EmitCode(int code) {
+  TGIFEncoder::EmitCode(code);
+  if (clearPending_) {
+    packer_.codeWidth = initialCodeWidth_;
+    maxCode_ = CodeLimit(initialCodeWidth_);
+    clearPending_ = false;
+  } else if (nextFreeCode_ > maxCode_) {
+    Widen();
+  }
+}
+
+void TLZWEncoder::Widen() {
+  // The decoder widens its codes once it has defined the width's last code;
+  // it defines each entry one code later than the encoder, hence the test
+  // after emitting.
+  ++packer_.codeWidth;
+  maxCode_ = packer_.codeWidth == MaxCodeWidth ? CodeSpace : CodeLimit(packer_.codeWidth);
+}
+
+void TLZWEncoder::ResetTable() {
+  TGIFEncoder::ResetTable();
+  table_.Reset();
+  if (fillTable_) table_.Fill();
+  nextFreeCode_ = firstFreeCode_;
+  // The single-pixel strings lose their extensions; every later code is
+  // emptied when it is assigned again.
+  std::fill_n(lastChild_, firstFreeCode_, NoChild);
+}
+
+void TLZWEncoder::EncodePixels() {
+  // A small frame touches few slots of the table, and filling them as they
+  // are touched spares it clearing the whole table. A larger one touches
+  // most of them; it fills the table at each reset and searches it without
+  // looking for unfilled slots.
+  fillTable_ = int64_t{width_} * height_ > LazyFillLimit;
+  if (fillTable_)
+    EncodeStrings<true>();
+  else
+    EncodeStrings<false>();
+}
+
+template <bool Filled>
+void TLZWEncoder::EncodeStrings() {
+  ResetTable();
+
+  const uint8_t* p = nullptr;
+  const uint8_t* end = nullptr;
+  NextRow(p, end);
+  if (FirstBadPixel(p, p + 1) != p + 1) RaiseGIFError(msg::ColorNotInTable);
+  uint32_t stringCode = *p++;
+
+  // The loop keeps the packer and the code counters in locals: the code bytes
+  // it stores could otherwise alias them and force reloads on every pixel.
+  TCodePacker packer = packer_;
+  int nextFree = nextFreeCode_;
+  const auto save = [&] {
+    packer_ = packer;
+    nextFreeCode_ = nextFree;
+  };
+  const auto load = [&] {
+    packer = packer_;
+    nextFree = nextFreeCode_;
+  };
+  THashTable& strings = table_;
+  do {
+    while (p != end) {
+      // Checked a stretch at a time, small enough to stay in the cache for
+      // the encoding that follows.
+      const uint8_t* stretchEnd = end - p > StretchSize ? p + StretchSize : end;
+      const uint8_t* bad = FirstBadPixel(p, stretchEnd);
+      for (; p != bad; ++p) {
+        const uint32_t pixel = *p;
+        const uint32_t recent = lastChild_[stringCode];
+        if (((recent >> 12) & 0x1FF) == pixel) {
+          stringCode = recent & 0xFFF;
+          continue;
+        }
+        const uint32_t key = (stringCode << 8) | pixel;
+        // Without other extensions the string cannot continue with this
+        // pixel, and the table need not be asked.
+        if ((recent & OtherChildren) != 0) {
+          const uint16_t found = strings.template Find<Filled>(key);
+          if (found != THashTable::NotFound) {
+            lastChild_[stringCode] = OtherChildren | (pixel << 12) | found;
+            stringCode = found;
+            continue;
+          }
+        }
+        packer.Pack(static_cast<int>(stringCode));
+        if (nextFree > maxCode_) {
+          save();
+          Widen();
+          load();
+        }
+        const uint32_t endedCode = stringCode;
+        stringCode = pixel;
+        if (nextFree >= LastAssignableCode) {
+          // The string just ended is not entered: codes never exceed 4094.
+          save();
+          FlushPackedIfFull();
+          ResetTable();
+          load();
+          continue;
+        }
+        // A string the table has no room for is simply never matched; its
+        // code is still counted, since the decoder defines that code all the
+        // same.
+        lastChild_[nextFree] = NoChild;
+        if (strings.template Store<Filled>(key, static_cast<uint16_t>(nextFree))) {
+          const uint32_t siblings = lastChild_[endedCode] != NoChild ? OtherChildren : 0;
+          lastChild_[endedCode] = siblings | (pixel << 12) | static_cast<uint32_t>(nextFree);
+        }
+        ++nextFree;
+        if (packer.out >= PackedLimit()) {
+          save();
+          FlushPacked();
+          load();
+        }
+      }
+      if (bad != stretchEnd) {
+        save();
+        RaiseGIFError(msg::ColorNotInTable);
+      }
+    }
+  } while (NextRow(p, end));
+  save();
+  EmitCode(static_cast<int>(stringCode));
+}
+
+// ---- TRLEEncoder -----------------------------------------------------------------
+
+namespace {
+
+// Codes needed for a run of length pixels sent as growing runs after a clear:
+// the clear code, one code per run of 1, 2, ... k pixels with 1 + 2 + ... + k
+// <= length, and one code for what is left.
+int64_t RunCodeCount(int64_t length) {
+  int64_t k = 0;
+  int64_t covered = 0;
+  while (covered + k + 1 <= length) covered += ++k;
+  return 1 + k + (covered < length ? 1 : 0);
+}
+
+}  // namespace
+
+void TRLEEncoder::ResetTable() {
+  TGIFEncoder::ResetTable();
+  clearPending_ = false;
+  packer_.codeWidth = initialCodeWidth_;
+  decoderNextCode_ = firstFreeCode_;
+  decoderWidthLimit_ = 2 * clearCode_;
+  codeAfterClear_ = true;
+}
+
+void TRLEEncoder::EmitData(int code) {
+  TGIFEncoder::EmitCode(code);
+  // The decoder's own bookkeeping: no entry for the first code after a clear,
+  // one entry for every later code until its table is full, and one more bit
+  // of width whenever the next free code reaches a power of two below 4096.
+  if (codeAfterClear_) {
+    codeAfterClear_ = false;
+    return;
+  }
+  if (decoderNextCode_ > LastAssignableCode) return;
+  ++decoderNextCode_;
+  if (decoderNextCode_ >= decoderWidthLimit_ && decoderWidthLimit_ <= LastAssignableCode) {
+    decoderWidthLimit_ *= 2;
+    ++packer_.codeWidth;
+  }
+}
+
+void TRLEEncoder::EmitLiterals(uint8_t pixel, int64_t length) {
+  for (int64_t i = 0; i < length; ++i) {
+    // Literal codes gain nothing from the decoder's entries; a clear keeps
+    // them at most one bit wider than the minimum.
+    if (packer_.codeWidth > initialCodeWidth_ + 1) ResetTable();
+    EmitData(pixel);
+  }
+}
+
+void TRLEEncoder::WriteRun(uint8_t pixel, int64_t length) {
+  if (length == 0) return;
+  if (RunCodeCount(length) < length)
+    EmitRun(pixel, length);
+  else
+    EmitLiterals(pixel, length);
+}
+
+void TRLEEncoder::EmitRun(uint8_t pixel, int64_t length) {
+  while (length > 0) {
+    if (!codeAfterClear_) ResetTable();
+    EmitData(pixel);
+    --length;
+    // The last code stood for run pixels. Sending the code the decoder is
+    // about to define makes it repeat that string and add its first pixel:
+    // a run one longer, which the decoder enters under that code.
+    int64_t run = 1;
+    while (length > run && decoderNextCode_ <= LastAssignableCode) {
+      EmitData(decoderNextCode_);
+      ++run;
+      length -= run;
+    }
+    // A remainder no longer than the last run has its code already: the
+    // literal for one pixel, firstFreeCode_ + n - 2 for n pixels. With the
+    // decoder's table full a longer remainder starts over after a clear.
+    if (length > 0 && length <= run) {
+      EmitData(length == 1 ? pixel : firstFreeCode_ + static_cast<int>(length) - 2);
+      length = 0;
+    }
+  }
+}
+
+void TRLEEncoder::EncodePixels() {
+  ResetTable();
+  const uint8_t* p = nullptr;
+  const uint8_t* end = nullptr;
+  NextRow(p, end);
+  uint8_t runPixel = *p;
+  int64_t runLength = 0;
+  // Runs go on across rows: the decoder fills the rows in the same order.
+  do {
+    const uint8_t* bad = FirstBadPixel(p, end);
+    for (; p != bad; ++p) {
+      if (*p == runPixel) {
+        ++runLength;
+        continue;
+      }
+      WriteRun(runPixel, runLength);
+      runPixel = *p;
+      runLength = 1;
+    }
+    if (bad != end) RaiseGIFError(msg::ColorNotInTable);
+  } while (NextRow(p, end));
+  WriteRun(runPixel, runLength);
+}
+
+// ---- EncodeImageData -------------------------------------------------------------
+
+void EncodeImageData(const TGIFSubImage& frame, TStream& stream) {
+  const TGIFLocalColorMap& local = frame.LocalMap();
+  const TGIFImage* image = frame.Image();
+  int bitsPerPixel = 0;
+  int colorLimit = 0;
+  if (local.EntryCount() > 0) {
+    bitsPerPixel = local.TableBits();
+    colorLimit = local.EntryCount();
+  } else {
+    // The global map's own entry count is not consulted: pixels are checked
+    // against the table size the document's widest map implies.
+    bitsPerPixel = image != nullptr ? image->PixelBits() : 0;
+    colorLimit = 1 << bitsPerPixel;
+  }
+  const TImageDescriptor& d = frame.Descriptor;
+  const uint8_t* pixels = frame.PixelData();
+  if (pixels != nullptr && frame.PixelDataSize() < std::size_t{d.Width} * d.Height)
+    RaiseGIFError(msg::PixelDataMismatch);
+
+  // Default-initialised: the encoders' tables and buffers are written before
+  // they are read, and zeroing them would cost a frame of a few pixels more
+  // than encoding it.
+  const bool runLength = image != nullptr && image->Compression == gcRLE;
+  std::unique_ptr<TGIFEncoder> encoder;
+  if (runLength)
+    encoder = std::make_unique_for_overwrite<TRLEEncoder>();
+  else
+    encoder = std::make_unique_for_overwrite<TLZWEncoder>();
+  encoder->Encode(stream, bitsPerPixel, colorLimit, pixels, frame.IsInterlaced(), d.Height,
+                  d.Width);
+}
+
+}  // namespace gif

@@ -1,0 +1,233 @@
+// Saving to a named file: the target is replaced only by a complete file, and
+// a failure anywhere leaves it as it was with no temporary file behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gif/GIFImage.h"
+#include "gif/SafeSave.h"
+
+using namespace gif;
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A stream that passes writes on until the given one, which it cuts short.
+class TFailingStream : public TStream {
+ public:
+  TFailingStream(TStream& target, int failingWrite, bool& cut)
+      : target_(target), left_(failingWrite), cut_(cut) {}
+  std::size_t Read(void* buffer, std::size_t count) override { return target_.Read(buffer, count); }
+  std::size_t Write(const void* buffer, std::size_t count) override {
+    if (left_-- != 0) return target_.Write(buffer, count);
+    cut_ = true;
+    return target_.Write(buffer, count / 2);
+  }
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override { return target_.Seek(offset, origin); }
+
+ private:
+  TStream& target_;
+  int left_;
+  bool& cut_;
+};
+
+class SafeSave : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::path(::testing::TempDir()) / "safesave-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    target_ = (folder_ / "picture.gif").string();
+    doc_.Header().Screen.ScreenWidth = 40;
+    doc_.Header().Screen.ScreenHeight = 30;
+    for (int i = 0; i < 4; ++i) doc_.GlobalMap().AppendEntry(TColor(i * 0x404040));
+    for (int f = 0; f < 3; ++f) {
+      auto frame = std::make_unique<TGIFSubImage>(&doc_);
+      frame->Descriptor.Width = 40;
+      frame->Descriptor.Height = 30;
+      frame->AllocatePixels();
+      frame->PixelData()[f] = 3;
+      doc_.Frames().Append(std::move(frame));
+    }
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::permissions(folder_, fs::perms::owner_all, ignored);
+    fs::remove_all(folder_, ignored);
+  }
+
+  static Bytes ReadFile(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+  }
+  static void WriteFile(const std::string& name, const Bytes& bytes) {
+    std::ofstream out(name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
+  std::vector<std::string> FolderEntries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder_))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  Bytes Encoded() {
+    TMemoryStream out;
+    doc_.SaveToStream(out);
+    return out.Bytes();
+  }
+  static mode_t Mode(const std::string& name) {
+    struct stat info {};
+    EXPECT_EQ(::stat(name.c_str(), &info), 0);
+    return info.st_mode & 07777;
+  }
+  static std::string SaveError(TGIFImage& doc, const std::string& name) {
+    try {
+      doc.SaveFile(name);
+    } catch (const Exception& e) {
+      return e.what();
+    }
+    return "";
+  }
+
+  fs::path folder_;
+  std::string target_;
+  TGIFImage doc_;
+  const Bytes original_ = {'o', 'l', 'd', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't'};
+};
+
+}  // namespace
+
+TEST_F(SafeSave, NewAndExistingTargets) {
+  // A new file gets the permissions of any new file: 0666 less the umask.
+  doc_.SaveFile(target_);
+  EXPECT_EQ(ReadFile(target_), Encoded());
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(Mode(target_), 0666 & ~mask);
+
+  // An existing file keeps its permissions; a link stays a link.
+  WriteFile(target_, original_);
+  ASSERT_EQ(::chmod(target_.c_str(), 0640), 0);
+  fs::create_symlink("picture.gif", folder_ / "link.gif");
+  doc_.SaveFile((folder_ / "link.gif").string());
+  EXPECT_TRUE(fs::is_symlink(folder_ / "link.gif"));
+  EXPECT_EQ(ReadFile(target_), Encoded());
+  EXPECT_EQ(Mode(target_), 0640u);
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"link.gif", "picture.gif"}));
+}
+
+TEST_F(SafeSave, FailingDocumentLeavesTheTarget) {
+  WriteFile(target_, original_);
+  doc_.Frames().Frame(2).PixelData()[100] = 7;
+  EXPECT_EQ(SaveError(doc_, target_), "Color not in color table");
+  EXPECT_EQ(ReadFile(target_), original_);
+
+  TGIFImage empty;
+  EXPECT_EQ(SaveError(empty, target_), "Unsupported GIF version");
+  EXPECT_EQ(ReadFile(target_), original_);
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"picture.gif"});
+
+  // A target that did not exist stays absent.
+  const std::string fresh = (folder_ / "fresh.gif").string();
+  EXPECT_EQ(SaveError(empty, fresh), "Unsupported GIF version");
+  EXPECT_FALSE(fs::exists(fresh));
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"picture.gif"});
+}
+
+TEST_F(SafeSave, WriteFailingAtEachPointLeavesTheTarget) {
+  WriteFile(target_, original_);
+  const Bytes expected = Encoded();
+  bool completed = false;
+  for (int failing = 0; !completed; ++failing) {
+    SCOPED_TRACE("failing write " + std::to_string(failing));
+    ASSERT_LT(failing, 1000);
+    bool cut = false;
+    try {
+      WriteFileSafely(target_, [&](TStream& file) {
+        TFailingStream stream(file, failing, cut);
+        doc_.SaveToStream(stream);
+      });
+      completed = true;
+    } catch (const EWriteError& e) {
+      EXPECT_STREQ(e.what(), "Stream write error");
+    }
+    EXPECT_NE(completed, cut);
+    if (!completed) {
+      EXPECT_EQ(ReadFile(target_), original_);
+    }
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"picture.gif"});
+  }
+  EXPECT_EQ(ReadFile(target_), expected);
+}
+
+TEST_F(SafeSave, FullDeviceLeavesTheTarget) {
+  // A file size limit makes writes fail as on a full disk.
+  WriteFile(target_, original_);
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = old;
+  small.rlim_cur = 100;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const std::string error = SaveError(doc_, target_);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(error, "Stream write error");
+  EXPECT_EQ(ReadFile(target_), original_);
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"picture.gif"});
+}
+
+TEST_F(SafeSave, TargetsThatCannotBeWritten) {
+  // A relative name is expanded in the message.
+  const fs::path here = fs::current_path();
+  fs::current_path(folder_);
+  const std::string missing = SaveError(doc_, "no-such-folder/x.gif");
+  fs::current_path(here);
+  EXPECT_EQ(missing, "Cannot create file \"" + (folder_ / "no-such-folder/x.gif").string() +
+                         "\". No such file or directory");
+
+  fs::create_directory(folder_ / "sub");
+  const std::string folderTarget = (folder_ / "sub").string();
+  EXPECT_EQ(SaveError(doc_, folderTarget),
+            "Cannot create file \"" + folderTarget + "\". Is a directory");
+
+  // Readers hold a shared lock, as when the file is rewritten in place.
+  WriteFile(target_, original_);
+  {
+    TFileStream reader(target_, TFileStream::Mode::OpenRead);
+    EXPECT_EQ(SaveError(doc_, target_).rfind("Cannot create file \"" + target_ + "\". ", 0), 0u);
+  }
+  EXPECT_EQ(ReadFile(target_), original_);
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"picture.gif", "sub"}));
+
+  const std::string denied = "\". Permission denied";
+  if (::geteuid() == 0) {
+    // Permissions do not bind the superuser; sysfs refuses new files to all.
+    if (fs::is_directory("/sys/kernel")) {
+      EXPECT_EQ(SaveError(doc_, "/sys/picture.gif"),
+                "Cannot create file \"/sys/picture.gif" + denied);
+    }
+    return;
+  }
+  ASSERT_EQ(::chmod(target_.c_str(), 0444), 0);
+  EXPECT_EQ(SaveError(doc_, target_), "Cannot create file \"" + target_ + denied);
+  ASSERT_EQ(::chmod(target_.c_str(), 0644), 0);
+  ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
+  EXPECT_EQ(SaveError(doc_, target_), "Cannot create file \"" + target_ + denied);
+  ::chmod(folder_.c_str(), 0755);
+  EXPECT_EQ(ReadFile(target_), original_);
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"picture.gif", "sub"}));
+}
