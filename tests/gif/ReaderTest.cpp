@@ -375,7 +375,8 @@ TEST_F(Reader, MalformedFiles) {
     std::string error;
     std::vector<std::string> warnings;
     int frames;
-    Bytes firstPixels;  // of frame 0; empty when it has none
+    Bytes firstPixels;           // of frame 0; empty when it has none
+    std::string saveError = "";  // of saving what was loaded
   };
   // Neither has its terminator.
   const Bytes comment{0x21, 0xFE, 0x01, 'a'};
@@ -391,9 +392,10 @@ TEST_F(Reader, MalformedFiles) {
        "", {}, 1, {1, 1, 1}},
       {"pixel indices past the colour table are kept",
        Concat({Header(2, 1), Descriptor(0, 0, 2, 1), ImageData(2, {4, 3, 2, 5}), kTrailerByte}),
-       "", {}, 1, {3, 2}},
-      {"no colour table anywhere",
-       Concat({Header(2, 1, false), PlainImage(2, 1), kTrailerByte}), "", {}, 1, {0, 1}},
+       "", {}, 1, {3, 2}, msg::ColorNotInTable},
+      {"no colour table anywhere: loads, but bits per pixel 0 leave index 0 alone savable",
+       Concat({Header(2, 1, false), PlainImage(2, 1), kTrailerByte}), "", {}, 1, {0, 1},
+       msg::ColorNotInTable},
       {"a comment without terminator where the data ends: kept as an image-less frame",
        Concat({Header(1, 1), PlainImage(1, 1), comment}), "", {}, 2, {0}},
       {"a comment without terminator before an image: the separator 0x2C is taken as the "
@@ -402,8 +404,7 @@ TEST_F(Reader, MalformedFiles) {
        {}},
       {"a graphic control without terminator: the separator ends its record, the descriptor's "
        "zero bytes end the frame, and its width byte is no block",
-       Concat({Header(2, 1), control,
-               PlainImage(2, 1), kTrailerByte}),
+       Concat({Header(2, 1), control, PlainImage(2, 1), kTrailerByte}),
        "", {msg::BadExtensionIntroducer, msg::UnknownBlockType, msg::BadTrailer}, 1, {}},
   };
   // clang-format on
@@ -418,5 +419,13 @@ TEST_F(Reader, MalformedFiles) {
       EXPECT_EQ(doc.Frames().Frame(0).PixelData(), nullptr);
     else
       EXPECT_EQ(Pixels(0), c.firstPixels);
+    TMemoryStream saved;
+    std::string saveError;
+    try {
+      doc.SaveToStream(saved);
+    } catch (const GIFException& e) {
+      saveError = e.what();
+    }
+    EXPECT_EQ(saveError, c.saveError);
   }
 }
