@@ -1,0 +1,29 @@
+// The open and save dialogs of the main window: what they are set up with, and
+// how they are shown on the desktop.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+namespace app {
+
+struct TFileDialog {
+  // Empty: the desktop's own title for the kind of dialog.
+  QString Title;
+  // Pairs of description and pattern separated by vertical bars,
+  // "GIF files (*.gif)|*.gif|All files (*.*)|*.*".
+  QString Filter;
+  // Added to a typed name that has no extension.
+  QString DefaultExt;
+};
+
+// The filter in Qt's form, one "description (patterns)" per entry joined by
+// ";;". Patterns separated by semicolons become blank-separated.
+QString QtNameFilter(const QString& filter);
+
+// Shows the dialog modally; the chosen file as a full path, or an empty string
+// when the user cancels.
+QString ExecuteOpenDialog(QWidget* parent, const TFileDialog& dialog);
+QString ExecuteSaveDialog(QWidget* parent, const TFileDialog& dialog);
+
+}  // namespace app
