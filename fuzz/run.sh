@@ -18,27 +18,28 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPI
 cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
 
 mkdir -p "$root/fuzz/crashes"
+# Seed folders are read as they are (libFuzzer walks them recursively); what
+# the fuzzer finds goes into the first folder, the target's own corpus.
+seeds=()
+for dir in "$root/tests/data" "$root/../shared/corpus"; do
+  [ -d "$dir" ] && seeds+=("$dir")
+done
 status=0
 for target in "${targets[@]}"; do
   corpus="$root/fuzz/corpus-$target"
   mkdir -p "$corpus"
-  seeds=("$root/tests/data")
-  [ -d "$root/../shared/corpus" ] && seeds+=("$root/../shared/corpus")
-  # Seed files are copied flat into the working corpus; libFuzzer reads folders
-  # one level deep only.
-  find "${seeds[@]}" -name '*.gif' -size -64k -exec cp -n {} "$corpus/" \; 2>/dev/null || true
   echo "== $target for ${seconds}s"
   log="$build/$target.log"
   if ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-     "$build/fuzz/$target" "$corpus" -dict="$root/fuzz/gif.dict" -max_len=8192 -timeout=10 \
-       -rss_limit_mb=2048 -max_total_time="$seconds" -print_final_stats=1 \
+     "$build/fuzz/$target" "$corpus" "${seeds[@]}" -dict="$root/fuzz/gif.dict" -max_len=8192 \
+       -timeout=10 -rss_limit_mb=2048 -max_total_time="$seconds" -print_final_stats=1 \
        -artifact_prefix="$root/fuzz/crashes/$target-" >"$log" 2>&1; then
-    grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|stat::peak_rss_mb|INFO: seed corpus)' "$log" || true
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
     grep -E 'cov: [0-9]+' "$log" | tail -n 1 || true
   else
     echo "$target found a failure (log: $log):"
-    grep -E 'ERROR|SUMMARY|round trip broke|Test unit written' "$log" | head -n 20 || true
+    grep -E 'ERROR|SUMMARY|broke|broken|Test unit written' "$log" | head -n 20 || true
     status=1
   fi
 done

@@ -1,8 +1,10 @@
 #include "gif/Animator.h"
 
 #include <algorithm>
+#include <string>
 
 #include "gif/Extensions.h"
+#include "gif/Messages.h"
 
 namespace gif {
 
@@ -28,6 +30,12 @@ TGIFAnimator::TGIFAnimator(const TGIFImage& doc) : doc_(doc) {
       height_ = std::max(height_, frame.Descriptor.Top + frame.Descriptor.Height);
     }
   }
+  // A tiny file can declare a screen of 65535 x 65535: the canvas counts
+  // against the document's pixel budget like a frame does.
+  if (uint64_t(width_) * uint64_t(height_) > doc.MaxPixels)
+    RaiseGIFError(FormatMessage(
+        msg::ScreenLimitExceeded,
+        {std::to_string(width_), std::to_string(height_), std::to_string(doc.MaxPixels)}));
   Clear();
 }
 

@@ -17,7 +17,8 @@ class TGIFAnimator {
   using TPixel = uint32_t;
 
   // Links to doc, which must outlive the animator and keep its frames while it
-  // is used; palette edits show up at the next Seek.
+  // is used; palette edits show up at the next Seek. Raises GIFException when
+  // the screen holds more pixels than the document's MaxPixels.
   explicit TGIFAnimator(const TGIFImage& doc);
 
   // Frames that hold an image, in file order.

@@ -89,6 +89,31 @@ void TGIFApplicationExtension::LoadFromStream(TStream& stream) {
     SkipExact(stream, static_cast<uint8_t>(size - Identifier.size()));
   }
   ReadPayload(stream);
+  if (size > Identifier.size() && !ReadsBackAsWritten()) RaiseGIFError(msg::BadAppExtensionSize);
+}
+
+// A block larger than 11 bytes is held raw, whatever its identifier says, but
+// written with size 11. Then its identifier, or a data sub-block of 10 or 11
+// bytes, can pick another kind on the next load, which may read the data
+// differently or refuse it: a NETSCAPE2.0 block with a short loop sub-block
+// would be saved as a file the library cannot open. Such a block is kept only
+// when its written form loads back to the same bytes.
+bool TGIFApplicationExtension::ReadsBackAsWritten() {
+  TMemoryStream written;
+  SaveToStream(written);
+  written.SetPosition(1);
+  const TGIFExtensionKind* kind = PeekExtensionKind(written);
+  if (kind == nullptr) return false;
+  written.SetPosition(0);
+  TMemoryStream rewritten;
+  try {
+    std::unique_ptr<TGIFExtension> reloaded = kind->ConstructForFrame(OwnerFrame());
+    reloaded->LoadFromStream(written);
+    reloaded->SaveToStream(rewritten);
+  } catch (const GIFException&) {
+    return false;
+  }
+  return rewritten.Bytes() == written.Bytes();
 }
 
 // ---- TGIFUnknownAppExtension -------------------------------------------------

@@ -61,6 +61,9 @@ class TGIFApplicationExtension : public TGIFExtension {
   // The data sub-blocks and the terminator.
   virtual void WritePayload(TStream& stream) = 0;
   virtual void ReadPayload(TStream& stream) = 0;
+
+ private:
+  bool ReadsBackAsWritten();
 };
 
 // An application extension held as its raw data sub-blocks, written back byte

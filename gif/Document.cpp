@@ -188,6 +188,7 @@ TGIFFormatVersion TGIFSubImage::FormatVersion() const {
 TGIFImage::TGIFImage()
     : frames_(std::make_unique<TGIFImageList>(this)), header_(std::make_unique<TGIFHeader>(this)) {
   Compression = LibrarySettings().Compression;
+  MaxPixels = LibrarySettings().MaxPixels;
   ClearAll();
 }
 
@@ -197,6 +198,7 @@ TGIFImage::~TGIFImage() {
 
 void TGIFImage::ClearAll() {
   frames_->DeleteAll();
+  reservedPixels_ = 0;
   header_->ColorMap().ResetEntries();
   header_->Screen.ScreenWidth = 0;
   header_->Screen.ScreenHeight = 0;

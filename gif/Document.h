@@ -219,6 +219,13 @@ class TGIFImage : public TGraphic {
   // 0 selects the LZW encoder, 1 the run-length encoder; copied from the
   // library settings when the document is created.
   int Compression = 0;
+  // Most pixels the frames may hold together; copied from the library
+  // settings when the document is created.
+  uint64_t MaxPixels = 0;
+  // Counts a frame of width x height pixels against MaxPixels before the
+  // reader allocates it: raises when the frames read since the document was
+  // last cleared would pass the limit.
+  void ReservePixels(int width, int height);
   // Optional subscriber for non-fatal warnings.
   TGIFWarning WarningHandler;
   virtual void ReportWarning(TPersistent* sender, int severity, const std::string& message);
@@ -232,6 +239,7 @@ class TGIFImage : public TGraphic {
  private:
   std::unique_ptr<TGIFImageList> frames_;
   std::unique_ptr<TGIFHeader> header_;
+  uint64_t reservedPixels_ = 0;
 };
 
 }  // namespace gif

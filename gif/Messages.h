@@ -28,6 +28,10 @@ inline constexpr const char* BadTrailer = "Invalid Image trailer";
 inline constexpr const char* ImageExceedsScreen = "Image exceeds Logical Screen size";
 inline constexpr const char* UnsupportedVersion = "Unsupported GIF version";
 inline constexpr const char* OutOfMemory = "Not enough memory for the image pixels";
+inline constexpr const char* PixelLimitExceeded =
+    "Image of %s x %s pixels takes the document past its limit of %s pixels";
+inline constexpr const char* ScreenLimitExceeded =
+    "Logical screen of %s x %s pixels exceeds the limit of %s pixels";
 
 // Colour maps.
 inline constexpr const char* BadColorIndex = "Invalid color index";

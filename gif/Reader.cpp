@@ -1,5 +1,6 @@
 // Loading GIF files into a document.
 #include <cmath>
+#include <string>
 
 #include "gif/Document.h"
 #include "gif/Extensions.h"
@@ -38,7 +39,23 @@ int TableSize(uint8_t packed) {
   return 2 << (packed & 7);
 }
 
+// Raises when a frame of width x height pixels would take `used` pixels past
+// `limit`. Both sides stay below 2^64: used never passes the limit it was
+// checked against, and a frame has fewer than 2^32 pixels.
+void CheckPixelLimit(uint64_t used, uint64_t limit, int width, int height) {
+  const uint64_t pixels = uint64_t(width) * uint64_t(height);
+  if (used <= limit && pixels <= limit - used) return;
+  RaiseGIFError(
+      FormatMessage(msg::PixelLimitExceeded,
+                    {std::to_string(width), std::to_string(height), std::to_string(limit)}));
+}
+
 }  // namespace
+
+void TGIFImage::ReservePixels(int width, int height) {
+  CheckPixelLimit(reservedPixels_, MaxPixels, width, height);
+  reservedPixels_ += uint64_t(width) * uint64_t(height);
+}
 
 void TGIFImage::LoadFile(const std::string& fileName) {
   // Parsing from memory spares the file one system call per read.
@@ -141,6 +158,12 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
     Descriptor.Height = static_cast<uint16_t>(image != nullptr ? image->ScreenHeight() : 0);
     ReportWarning(1, msg::ImageExceedsScreen);
   }
+  // Counted before the local table and the pixels, so that a frame too large
+  // fails having allocated nothing.
+  if (TGIFImage* image = Image(); image != nullptr)
+    image->ReservePixels(Descriptor.Width, Descriptor.Height);
+  else
+    CheckPixelLimit(0, LibrarySettings().MaxPixels, Descriptor.Width, Descriptor.Height);
 
   if ((Descriptor.PackedFields & 0x80) != 0)
     LocalMap().ReadTable(stream, TableSize(Descriptor.PackedFields));

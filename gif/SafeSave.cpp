@@ -36,11 +36,21 @@ class TFileDescriptor {
   int fd_;
 };
 
+// The folder part of a path: "." for a bare name, "/" for a file at the root.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+}
+
 // A temporary file next to the target. It is removed when it goes out of scope
-// unless it has been renamed over the target.
+// unless it has been renamed over the target. It is created, changed and
+// removed through a handle on its folder, so that it goes with the folder when
+// the folder is moved away meanwhile: it is never left behind.
 class TTemporaryFile {
  public:
-  TTemporaryFile(const std::string& target, const std::string& errorName, mode_t mode) {
+  TTemporaryFile(const std::string& target, const std::string& errorName, mode_t mode)
+      : folder_(::open(FolderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {
+    if (folder_.Get() < 0) RaiseCreateError(errorName, errno);
     const std::size_t slash = target.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -48,34 +58,41 @@ class TTemporaryFile {
     const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1, 200);
     static unsigned serial = 0;
     for (int attempt = 0;; ++attempt) {
-      name_ = folder + "." + base + "." + std::to_string(::getpid()) + "-" +
-              std::to_string(++serial) + ".tmp";
+      leaf_ =
+          "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp";
       // O_EXCL: never write through a file or link that somebody else put there.
-      const int fd = ::open(name_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      const int fd =
+          ::openat(folder_.Get(), leaf_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
       if (fd >= 0) {
         ::close(fd);
+        name_ = folder + leaf_;
         break;
       }
-      if (errno != EEXIST || attempt == 100) {
-        const int error = errno;
-        name_.clear();
-        RaiseCreateError(errorName, error);
-      }
+      if (errno != EEXIST || attempt == 100) RaiseCreateError(errorName, errno);
     }
   }
   ~TTemporaryFile() {
-    if (!name_.empty()) ::unlink(name_.c_str());
+    if (!name_.empty()) ::unlinkat(folder_.Get(), leaf_.c_str(), 0);
   }
   TTemporaryFile(const TTemporaryFile&) = delete;
   TTemporaryFile& operator=(const TTemporaryFile&) = delete;
 
   const std::string& Name() const { return name_; }
+  int ChangeOwner(uid_t owner, gid_t group) {
+    return ::fchownat(folder_.Get(), leaf_.c_str(), owner, group, 0);
+  }
+  int ChangeMode(mode_t mode) { return ::fchmodat(folder_.Get(), leaf_.c_str(), mode, 0); }
+  // The target is named by its path: if the folder has moved, the rename fails
+  // rather than replacing a file the caller did not name.
   void RenameTo(const std::string& target, const std::string& errorName) {
-    if (::rename(name_.c_str(), target.c_str()) != 0) RaiseCreateError(errorName, errno);
+    if (::renameat(folder_.Get(), leaf_.c_str(), AT_FDCWD, target.c_str()) != 0)
+      RaiseCreateError(errorName, errno);
     name_.clear();
   }
 
  private:
+  TFileDescriptor folder_;
+  std::string leaf_;
   std::string name_;
 };
 
@@ -92,10 +109,7 @@ std::string ResolveTarget(const std::string& fileName) {
 // Makes the rename itself durable. The new content is already on the device
 // and the target already replaced, so a failure here is not reported.
 void SyncFolderOf(const std::string& target) {
-  const std::size_t slash = target.rfind('/');
-  const std::string folder =
-      slash == std::string::npos ? std::string(".") : target.substr(0, slash == 0 ? 1 : slash);
-  const TFileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const TFileDescriptor fd(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.Get() >= 0) ::fsync(fd.Get());
 }
 
@@ -129,16 +143,15 @@ void WriteFileSafely(const std::string& fileName,
   if (exists) {
     // Owner first: a change of owner may clear the set-id bits that the mode
     // then restores.
-    const char* name = temporary.Name().c_str();
     if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
-        ::chown(name, existing.st_uid, existing.st_gid) != 0) {
+        temporary.ChangeOwner(existing.st_uid, existing.st_gid) != 0) {
       // Only a privileged process may give a file away; keeping the group
       // may still be allowed. If not, the file belongs to whoever saves it,
       // as a copy would.
-      if (::chown(name, static_cast<uid_t>(-1), existing.st_gid) != 0) {
+      if (temporary.ChangeOwner(static_cast<uid_t>(-1), existing.st_gid) != 0) {
       }
     }
-    if (::chmod(name, existing.st_mode & 07777) != 0) RaiseCreateError(fileName, errno);
+    if (temporary.ChangeMode(existing.st_mode & 07777) != 0) RaiseCreateError(fileName, errno);
   }
   temporary.RenameTo(target, fileName);
   SyncFolderOf(target);

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QTest>
 #include <QTimer>
 #include <deque>
 
+#include "../gif/GifBytes.h"
 #include "AppTestSupport.h"
 #include "app/Application.h"
 
@@ -333,6 +335,49 @@ TEST_F(MainWindow, FailedOpenLeavesTheWindowAsItWas) {
   gif::TGIFImage reread;
   reread.LoadFile(good.toStdString());
   EXPECT_EQ(reread.GlobalMap().EntryCount(), 8);
+}
+
+TEST_F(MainWindow, HostileFilesAndRefusedSavesShowTheirErrorAndKeepTheDocument) {
+  using namespace giftest;
+  // A 2-entry table and a pixel of index 3: it loads, but cannot be saved.
+  const Bytes pastTable =
+      Concat({Header(1, 1), Descriptor(0, 0, 1, 1), ImageData(2, {4, 3, 5}), Bytes{0x3B}});
+  const QString opened = apptest::WriteTempFile("past-table.gif", pastTable);
+  Open(opened);
+  ASSERT_TRUE(frm.Loaded());
+  const QImage grid = frm.imgColorMap.Picture();
+  const QString width = frm.edtScrnWidth.text();
+  const QString huge = apptest::WriteTempFile(
+      "huge.gif", Concat({Header(65535, 65535), Descriptor(0, 0, 65535, 65535),
+                          ImageData(2, {4, 0, 5}), Bytes{0x3B}}));
+  const QString folder = apptest::TempDir() + "/a-folder";
+  ASSERT_TRUE(QDir().mkpath(folder));
+
+  struct Step {
+    std::function<void()> command;
+    QString error;
+  };
+  const std::vector<Step> steps = {
+      {[&] { Open(huge); },
+       "Image of 65535 x 65535 pixels takes the document past its limit of 268435456 pixels."},
+      {[&] { frm.actSave.trigger(); }, "Color not in color table."},
+      {[&] {
+         answers.push_back(folder);
+         frm.actSaveAs.trigger();
+       },
+       "Cannot create file \"" + folder + "\". Is a directory."},
+  };
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    steps[i].command();
+    ASSERT_EQ(errorBoxes.size(), qsizetype(i + 1));
+    EXPECT_EQ(errorBoxes.back(), steps[i].error);
+    EXPECT_TRUE(frm.Loaded());
+    EXPECT_EQ(frm.FileName(), opened);
+    EXPECT_EQ(frm.edtScrnWidth.text(), width);
+    EXPECT_EQ(frm.imgColorMap.Picture(), grid);
+    EXPECT_EQ(frm.Document().Frames().Frame(0).PixelData()[0], 3);
+    EXPECT_EQ(apptest::ReadFileBytes(opened), pastTable);
+  }
 }
 
 TEST_F(MainWindow, SaveBeforeAnyOpenReportsCannotCreate) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "gif/Animator.h"
 #include "gif/GIFImage.h"
@@ -89,4 +91,32 @@ TEST(Animator, ClipsFramesToTheScreenAndReadsDelays) {
   EXPECT_EQ(animator.Canvas(), (std::vector<uint32_t>{0, 0, 0, kWhite}));
   EXPECT_EQ(animator.DelayMs(0), 70);
   EXPECT_EQ(animator.DelayMs(1), 100);
+}
+
+TEST(Animator, RefusesACanvasPastThePixelBudget) {
+  struct Case {
+    int screenWidth, screenHeight;
+    uint64_t limit;
+    std::string error;
+  };
+  // A screen of 0 x 0 takes the extent of its images: here 101 x 101.
+  const std::vector<Case> cases = {
+      {4, 3, 12, ""},
+      {4, 3, 11, "Logical screen of 4 x 3 pixels exceeds the limit of 11 pixels"},
+      {0, 0, 10201, ""},
+      {0, 0, 10200, "Logical screen of 101 x 101 pixels exceeds the limit of 10200 pixels"},
+  };
+  for (const Case& c : cases) {
+    Scene s(c.screenWidth, c.screenHeight);
+    s.Frame(100, 100, 1, 1, {0});
+    s.doc.MaxPixels = c.limit;
+    std::string error;
+    try {
+      TGIFAnimator animator(s.doc);
+      EXPECT_EQ(animator.Canvas().size(), c.limit);
+    } catch (const GIFException& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.error) << c.screenWidth << " x " << c.screenHeight << ", " << c.limit;
+  }
 }

@@ -94,6 +94,23 @@ TEST_F(AppExtensionsTest, BlockSizesOtherThan11) {
                   "Unsupported Application Extension block size");
 }
 
+TEST_F(AppExtensionsTest, LargeBlocksAreKeptOnlyWhenTheyReadBackAsWritten) {
+  // Written with block size 11, each of these would come back as another
+  // kind that reads its data differently, or not at all.
+  const std::vector<Bytes> refused = {
+      Cat({AppHeader("NETSCAPE2.0", 12), {0xEE, 0x02, 0x01, 0x05, 0x00}}),
+      Cat({AppHeader("NETSCAPE2.0", 27), Bytes(16, 0x0C), {0x00}}),
+      Cat({AppHeader("XMP DataXMP", 12), {0xEE, 0x0B}, Text("ANIMEXTS1.0"), {0x00}}),
+  };
+  for (const Bytes& block : refused)
+    ExpectLoadFails(block, "Unsupported Application Extension block size");
+
+  // Raw data that no kind refines stays raw.
+  Load(Cat({AppHeader("XMP DataXMP", 13), {0xEE, 0xEE, 0x02, 'a', 'b', 0x00}}));
+  EXPECT_TRUE(IsA<TGIFUnknownAppExtension>(0));
+  EXPECT_EQ(Save(), Cat({AppHeader("XMP DataXMP"), {0x02, 'a', 'b', 0x00}}));
+}
+
 TEST_F(AppExtensionsTest, ExtensionsComeBackInFileOrder) {
   const Bytes run = Cat({{0x21, 0xFE, 0x01, 'c', 0x00},
                          AppHeader("NETSCAPE2.0"),

@@ -179,3 +179,47 @@ TEST(Corpus, OtherFilesLoadOrFailWithAMessage) {
     EXPECT_EQ(error, expected.error != nullptr ? expected.error : "") << expected.why;
   }
 }
+
+// Inputs on which the fuzz targets once crashed, hung or broke a round trip,
+// kept as fixtures. Each must load or fail with its message, and what loads
+// must save, reload and save again to the same bytes.
+TEST(Corpus, FuzzFindings) {
+  const std::map<std::string, Malformed> findings = {
+      {"app-block-size-27.gif",
+       {msg::BadAppExtensionSize,
+        "a NETSCAPE2.0 block of 27 bytes would be saved as an 11-byte looping extension, which "
+        "reads its data differently"}},
+  };
+  const fs::path folder = fs::path(TINTWELL_TEST_DATA_DIR) / "fuzz";
+  int seen = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    SCOPED_TRACE(name);
+    const auto known = findings.find(name);
+    ASSERT_NE(known, findings.end()) << "not yet recorded as loading or failing";
+    ++seen;
+    TGIFImage doc;
+    std::string error;
+    try {
+      doc.LoadFile(entry.path().string());
+    } catch (const GIFException& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, known->second.error != nullptr ? known->second.error : "")
+        << known->second.why;
+    if (!error.empty() || doc.IsEmpty()) continue;
+    TMemoryStream saved, again;
+    try {
+      doc.SaveToStream(saved);
+    } catch (const GIFException& e) {
+      EXPECT_STREQ(e.what(), msg::ColorNotInTable);
+      continue;
+    }
+    TGIFImage reloaded;
+    saved.SetPosition(0);
+    reloaded.LoadFromStream(saved);
+    reloaded.SaveToStream(again);
+    EXPECT_EQ(again.Bytes(), saved.Bytes());
+  }
+  EXPECT_EQ(seen, static_cast<int>(findings.size()));
+}

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <tuple>
@@ -288,4 +289,143 @@ TEST_F(Reader, LoadsFiles) {
   }
   EXPECT_EQ(doc.Frames().Count(), 1);
   EXPECT_EQ(doc.BackgroundIndex(), 1);
+}
+
+TEST_F(Reader, PixelBudgetFailsFramesBeforeTheirDataIsRead) {
+  // Remembers how far the reader got, to show where a load stopped.
+  class FurthestRead : public TMemoryStream {
+   public:
+    using TMemoryStream::TMemoryStream;
+    std::size_t Read(void* buffer, std::size_t count) override {
+      const std::size_t n = TMemoryStream::Read(buffer, count);
+      furthest = std::max(furthest, Position());
+      return n;
+    }
+    int64_t furthest = 0;
+  };
+  const Bytes tiny = ImageData(2, {4, 0, 5});
+  const Bytes twoByTwo = PlainImage(2, 2);
+  struct Case {
+    const char* what;
+    Bytes file;
+    uint64_t limit;
+    std::string error;
+    int framesKept;
+    int64_t furthest;  // 0: the whole file is read
+    std::vector<std::string> warnings = {};
+  };
+  const std::string defaultLimit = std::to_string(uint64_t{1} << 28);
+  const std::vector<Case> cases = {
+      {"35 bytes declaring a 65535 x 65535 frame with a local table: nothing after the "
+       "descriptor is read, so nothing is allocated",
+       Concat({Header(65535, 65535), Descriptor(0, 0, 65535, 65535, 0x80), tiny, kTrailerByte}),
+       LibrarySettings().MaxPixels,
+       "Image of 65535 x 65535 pixels takes the document past its limit of " + defaultLimit +
+           " pixels",
+       0, 29},
+      {"a zero-size frame on a 65535 x 65535 screen counts as that screen",
+       Concat({Header(65535, 65535), Descriptor(0, 0, 0, 0), tiny, kTrailerByte}),
+       LibrarySettings().MaxPixels,
+       "Image of 65535 x 65535 pixels takes the document past its limit of " + defaultLimit +
+           " pixels",
+       0,
+       29,
+       {msg::ImageExceedsScreen}},
+      {"the zero-size frame of a small screen, against a smaller limit",
+       Concat({Header(4, 3), Descriptor(0, 0, 5, 0), tiny, kTrailerByte}),
+       11,
+       "Image of 4 x 3 pixels takes the document past its limit of 11 pixels",
+       0,
+       29,
+       {msg::ImageExceedsScreen}},
+      {"the third of three 2 x 2 frames passes 10 pixels; the two before it stay",
+       Concat({Header(2, 2), twoByTwo, twoByTwo, twoByTwo, kTrailerByte}), 10,
+       "Image of 2 x 2 pixels takes the document past its limit of 10 pixels", 2,
+       19 + 2 * int64_t(twoByTwo.size()) + 10},
+      {"frames that reach the limit exactly load",
+       Concat({Header(2, 2), twoByTwo, twoByTwo, kTrailerByte}), 8, "", 2, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    warnings.clear();
+    doc.MaxPixels = c.limit;
+    FurthestRead stream(c.file);
+    std::string error;
+    try {
+      doc.LoadFromStream(stream);
+    } catch (const GIFException& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(doc.Frames().Count(), c.framesKept);
+    EXPECT_EQ(stream.furthest, c.furthest != 0 ? c.furthest : int64_t(c.file.size()));
+    EXPECT_EQ(warnings, c.warnings);
+  }
+  // Each load counts afresh.
+  doc.MaxPixels = 8;
+  const Bytes eight = Concat({Header(2, 2), twoByTwo, twoByTwo, kTrailerByte});
+  EXPECT_EQ(Load(eight), "");
+  EXPECT_EQ(Load(eight), "");
+}
+
+TEST_F(Reader, MalformedFiles) {
+  struct Case {
+    const char* what;
+    Bytes file;
+    std::string error;
+    std::vector<std::string> warnings;
+    int frames;
+    Bytes firstPixels;           // of frame 0; empty when it has none
+    std::string saveError = "";  // of saving what was loaded
+  };
+  // Neither has its terminator.
+  const Bytes comment{0x21, 0xFE, 0x01, 'a'};
+  const Bytes control{0x21, 0xF9, 0x04, 0, 0, 0, 0};
+  // clang-format off
+  const std::vector<Case> cases = {
+      {"minimum code size 0: root 0, clear 1, end 2; 3 is 0 0; the rest keeps the transparent 1",
+       Concat({Header(5, 1), GraphicControl(1), Descriptor(0, 0, 5, 1),
+               ImageData(0, {1, 0, 0, 3, 2}), kTrailerByte}),
+       "", {}, 1, {0, 0, 0, 0, 1}},
+      {"a code beyond the table is taken as the one being defined",
+       Concat({Header(3, 1), Descriptor(0, 0, 3, 1), ImageData(2, {4, 1, 7, 5}), kTrailerByte}),
+       "", {}, 1, {1, 1, 1}},
+      {"pixel indices past the colour table are kept",
+       Concat({Header(2, 1), Descriptor(0, 0, 2, 1), ImageData(2, {4, 3, 2, 5}), kTrailerByte}),
+       "", {}, 1, {3, 2}, msg::ColorNotInTable},
+      {"no colour table anywhere: loads, but bits per pixel 0 leave index 0 alone savable",
+       Concat({Header(2, 1, false), PlainImage(2, 1), kTrailerByte}), "", {}, 1, {0, 1},
+       msg::ColorNotInTable},
+      {"a comment without terminator where the data ends: kept as an image-less frame",
+       Concat({Header(1, 1), PlainImage(1, 1), comment}), "", {}, 2, {0}},
+      {"a comment without terminator before an image: the separator 0x2C is taken as the "
+       "length of a sub-block longer than the rest",
+       Concat({Header(2, 1), comment, PlainImage(2, 1), kTrailerByte}), msg::PrematureEnd, {}, 0,
+       {}},
+      {"a graphic control without terminator: the separator ends its record, the descriptor's "
+       "zero bytes end the frame, and its width byte is no block",
+       Concat({Header(2, 1), control, PlainImage(2, 1), kTrailerByte}),
+       "", {msg::BadExtensionIntroducer, msg::UnknownBlockType, msg::BadTrailer}, 1, {}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    warnings.clear();
+    EXPECT_EQ(Load(c.file), c.error);
+    EXPECT_EQ(warnings, c.warnings);
+    ASSERT_EQ(doc.Frames().Count(), c.frames);
+    if (c.frames == 0) continue;
+    if (c.firstPixels.empty())
+      EXPECT_EQ(doc.Frames().Frame(0).PixelData(), nullptr);
+    else
+      EXPECT_EQ(Pixels(0), c.firstPixels);
+    TMemoryStream saved;
+    std::string saveError;
+    try {
+      doc.SaveToStream(saved);
+    } catch (const GIFException& e) {
+      saveError = e.what();
+    }
+    EXPECT_EQ(saveError, c.saveError);
+  }
 }

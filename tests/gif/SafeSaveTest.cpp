@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -93,6 +94,30 @@ class SafeSave : public ::testing::Test {
     EXPECT_EQ(::stat(name.c_str(), &info), 0);
     return info.st_mode & 07777;
   }
+  // SaveError for a user without special rights: as root, in a child process
+  // that becomes nobody first and reports the message through a pipe.
+  std::string UnprivilegedSaveError(const std::string& name) {
+    if (::geteuid() != 0) return SaveError(doc_, name);
+    int channel[2];
+    if (::pipe(channel) != 0) return "no pipe";
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(channel[0]);
+      std::string error = "could not become nobody";
+      if (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0) error = SaveError(doc_, name);
+      const ssize_t written = ::write(channel[1], error.data(), error.size());
+      ::_exit(written == ssize_t(error.size()) ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string error;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) error.append(buffer, n);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return error;
+  }
   static std::string SaveError(TGIFImage& doc, const std::string& name) {
     try {
       doc.SaveFile(name);
@@ -102,6 +127,7 @@ class SafeSave : public ::testing::Test {
     return "";
   }
 
+  static constexpr uid_t kNobody = 65534;
   fs::path folder_;
   std::string target_;
   TGIFImage doc_;
@@ -213,21 +239,58 @@ TEST_F(SafeSave, TargetsThatCannotBeWritten) {
   EXPECT_EQ(ReadFile(target_), original_);
   EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"picture.gif", "sub"}));
 
+  // Permissions do not bind the superuser, so as root these saves run in a
+  // child process that has given up its rights.
   const std::string denied = "\". Permission denied";
   if (::geteuid() == 0) {
-    // Permissions do not bind the superuser; sysfs refuses new files to all.
+    // sysfs refuses new files to all.
     if (fs::is_directory("/sys/kernel")) {
       EXPECT_EQ(SaveError(doc_, "/sys/picture.gif"),
                 "Cannot create file \"/sys/picture.gif" + denied);
     }
-    return;
+    ASSERT_EQ(::chown(folder_.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chown(target_.c_str(), kNobody, kNobody), 0);
   }
   ASSERT_EQ(::chmod(target_.c_str(), 0444), 0);
-  EXPECT_EQ(SaveError(doc_, target_), "Cannot create file \"" + target_ + denied);
+  EXPECT_EQ(UnprivilegedSaveError(target_), "Cannot create file \"" + target_ + denied);
   ASSERT_EQ(::chmod(target_.c_str(), 0644), 0);
   ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
-  EXPECT_EQ(SaveError(doc_, target_), "Cannot create file \"" + target_ + denied);
+  EXPECT_EQ(UnprivilegedSaveError(target_), "Cannot create file \"" + target_ + denied);
+  const std::string fresh = (folder_ / "fresh.gif").string();
+  EXPECT_EQ(UnprivilegedSaveError(fresh), "Cannot create file \"" + fresh + denied);
   ::chmod(folder_.c_str(), 0755);
   EXPECT_EQ(ReadFile(target_), original_);
   EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"picture.gif", "sub"}));
+}
+
+TEST_F(SafeSave, FolderThatVanishesDuringTheSave) {
+  // The save is under way, its temporary file made, when the folder is moved
+  // away or deleted: the target's path no longer leads anywhere.
+  for (const bool moved : {true, false}) {
+    SCOPED_TRACE(moved ? "moved" : "deleted");
+    const fs::path album = folder_ / "album", elsewhere = folder_ / "elsewhere";
+    fs::create_directory(album);
+    const std::string target = (album / "picture.gif").string();
+    WriteFile(target, original_);
+    doc_.OnProgress = [&](TPersistent*, TProgressStage stage, int, bool, const TRect&,
+                          const std::string&) {
+      if (stage != TProgressStage::psStarting) return;
+      if (moved)
+        fs::rename(album, elsewhere);
+      else
+        fs::remove_all(album);
+    };
+    EXPECT_EQ(SaveError(doc_, target),
+              "Cannot create file \"" + target + "\". No such file or directory");
+    EXPECT_FALSE(fs::exists(album));
+    if (moved) {
+      EXPECT_EQ(ReadFile((elsewhere / "picture.gif").string()), original_);
+      std::vector<std::string> left;
+      for (const auto& entry : fs::directory_iterator(elsewhere))
+        left.push_back(entry.path().filename().string());
+      EXPECT_EQ(left, std::vector<std::string>{"picture.gif"});
+      fs::remove_all(elsewhere);
+    }
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{});
+  }
 }
