@@ -86,6 +86,8 @@ TfrmMain::TfrmMain(QWidget* parent)
       actPreview(this),
       ActionMainMenuBar1(this),
       mnuFile(&ActionMainMenuBar1),
+      mnuEdit(&ActionMainMenuBar1),
+      mnuView(&ActionMainMenuBar1),
       mnuHelp(&ActionMainMenuBar1),
       Bevel1(this),
       CoolBar1(this),
@@ -189,8 +191,8 @@ void TfrmMain::BuildActions() {
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   SetUpAction(actRevert, "Edit", "Re&vert to Saved", "Restore the palette as last opened or saved",
               -1, nullptr);
-  SetUpAction(actPreview, "View", "&Preview", "Preview the image with the current palette", -1,
-              nullptr);
+  SetUpAction(actPreview, "View", "&Preview", "Preview the image with the current palette", 4,
+              ":/preview.png");
   actPreview.setShortcut(QKeySequence(Qt::Key_F4));
   actUndo.setEnabled(false);
   actRedo.setEnabled(false);
@@ -223,9 +225,15 @@ void TfrmMain::BuildMenuAndToolBar() {
   mnuFile.addActions({&actOpen, &actSave, &actSaveAs});
   mnuFile.addSeparator();
   mnuFile.addAction(&actExit);
+  mnuEdit.setTitle(QStringLiteral("&Edit"));
+  mnuEdit.addActions({&actUndo, &actRedo});
+  mnuEdit.addSeparator();
+  mnuEdit.addAction(&actRevert);
+  mnuView.setTitle(QStringLiteral("&View"));
+  mnuView.addAction(&actPreview);
   mnuHelp.setTitle(QStringLiteral("&Help"));
   mnuHelp.addAction(&actAbout);
-  for (QMenu* menu : {&mnuFile, &mnuHelp}) {
+  for (QMenu* menu : {&mnuFile, &mnuEdit, &mnuView, &mnuHelp}) {
     // Menus are windows of their own and do not inherit the window's look.
     menu->setFont(WindowFont());
     menu->setPalette(highlighted);
@@ -249,6 +257,8 @@ void TfrmMain::BuildMenuAndToolBar() {
   ActionToolBar1.addActions({&actSave, &actSaveAs});
   ActionToolBar1.addSeparator();
   ActionToolBar1.addAction(&actAbout);
+  ActionToolBar1.addSeparator();
+  ActionToolBar1.addAction(&actPreview);
 
   stbMain.setSizeGripEnabled(false);
   stbMain.setGeometry(0, ClientHeight - 19, ClientWidth, 19);

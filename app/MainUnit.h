@@ -123,6 +123,8 @@ class TfrmMain : public QWidget {
 
   QMenuBar ActionMainMenuBar1;
   QMenu mnuFile;
+  QMenu mnuEdit;
+  QMenu mnuView;
   QMenu mnuHelp;
   TBevel Bevel1;
   QFrame CoolBar1;

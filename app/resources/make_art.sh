@@ -58,3 +58,7 @@ $im -size 75x75 xc:white -fill '#e8eaf2' -stroke '#b8bccb' \
   -stroke '#1d3f7a' -fill '#2f6fd6' -draw 'circle 60,12 60,6' \
   -draw 'polygon 55,10 60,0 65,10' \
   -strip -interlace none -sampling-factor 2x2 -quality 92 logo.jpg
+
+# Preview: a magnifying glass.
+$im -size 16x16 xc:none -fill '#dfe9f5' -stroke '#2b5797' -strokewidth 2 \
+  -draw 'circle 6.5,6.5 6.5,2' -stroke '#5a3a1a' -strokewidth 3 -draw 'line 10,10 14,14' preview.png

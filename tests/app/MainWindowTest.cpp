@@ -168,9 +168,16 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
   }
 
   const QList<QAction*> menus = frm.ActionMainMenuBar1.actions();
-  ASSERT_EQ(menus.size(), 2);
+  ASSERT_EQ(menus.size(), 4);
   EXPECT_EQ(menus[0]->text(), "&File");
-  EXPECT_EQ(menus[1]->text(), "&Help");
+  EXPECT_EQ(menus[1]->text(), "&Edit");
+  EXPECT_EQ(menus[2]->text(), "&View");
+  EXPECT_EQ(menus[3]->text(), "&Help");
+  QStringList edit;
+  for (QAction* a : frm.mnuEdit.actions()) edit << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(edit, Texts({"&Undo", "&Redo", "-", "Re&vert to Saved"}));
+  ASSERT_EQ(frm.mnuView.actions().size(), 1);
+  EXPECT_EQ(frm.mnuView.actions()[0], &frm.actPreview);
   QStringList file;
   for (QAction* a : frm.mnuFile.actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, Texts({"&Open File...", "&Save File", "S&ave File As...", "-", "&Exit"}));
@@ -178,13 +185,15 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
   EXPECT_EQ(frm.mnuHelp.actions()[0]->text(), "&About");
 
   QList<QAction*> bar = frm.ActionToolBar1.actions();
-  ASSERT_EQ(bar.size(), 6);
+  ASSERT_EQ(bar.size(), 8);
   EXPECT_EQ(bar[0], &frm.actOpen);
   EXPECT_TRUE(bar[1]->isSeparator());
   EXPECT_EQ(bar[2], &frm.actSave);
   EXPECT_EQ(bar[3], &frm.actSaveAs);
   EXPECT_TRUE(bar[4]->isSeparator());
   EXPECT_EQ(bar[5], &frm.actAbout);
+  EXPECT_TRUE(bar[6]->isSeparator());
+  EXPECT_EQ(bar[7], &frm.actPreview);
   EXPECT_EQ(frm.ActionToolBar1.toolButtonStyle(), Qt::ToolButtonIconOnly);
 
   EXPECT_EQ(frm.dlgOpen.Title, "Please select a file");
