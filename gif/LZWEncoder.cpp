@@ -195,32 +195,6 @@ void THashTable::FillBlock(int block) {
   filled_[block >> 6] |= uint64_t{1} << (block & 63);
 }
 
-template <bool Filled>
-bool THashTable::Store(uint32_t key, uint16_t code) {
-  // NextSlot doubles modulo 8009, and 2 has order 4004 there: a probe sequence
-  // runs through one cycle of 4004 slots (after slot 0, when it starts there)
-  // and never reaches the other half of the table. Up to 4089 strings can be
-  // entered between resets (minimum code size 2), so in theory a cycle can be
-  // full. The probe count bounds the walk: 8009 probes have seen every slot the
-  // sequence can reach.
-  int slot = SlotOf(key);
-  if (key == missKey_) {
-    slot = missSlot_;
-  } else {
-    int probes = 0;
-    while (((Filled ? slots_[slot] : Peek(slot)) >> 12) != EmptyKey) {
-      if (++probes == SlotCount) return false;
-      slot = NextSlot(slot);
-    }
-  }
-  (Filled ? slots_[slot] : Slot(slot)) = (key << 12) | (code & 0xFFFu);
-  missKey_ = EmptyKey;
-  return true;
-}
-
-template bool THashTable::Store<false>(uint32_t key, uint16_t code);
-template bool THashTable::Store<true>(uint32_t key, uint16_t code);
-
 // ---- TLZWEncoder -----------------------------------------------------------------
 
 void TLZWEncoder::EmitCode(int code) {
@@ -230,16 +204,16 @@ void TLZWEncoder::EmitCode(int code) {
     maxCode_ = CodeLimit(initialCodeWidth_);
     clearPending_ = false;
   } else if (nextFreeCode_ > maxCode_) {
-    Widen();
+    maxCode_ = Widen(packer_.codeWidth);
   }
 }
 
-void TLZWEncoder::Widen() {
+int TLZWEncoder::Widen(int& codeWidth) {
   // The decoder widens its codes once it has defined the width's last code;
   // it defines each entry one code later than the encoder, hence the test
   // after emitting.
-  ++packer_.codeWidth;
-  maxCode_ = packer_.codeWidth == MaxCodeWidth ? CodeSpace : CodeLimit(packer_.codeWidth);
+  ++codeWidth;
+  return codeWidth == MaxCodeWidth ? CodeSpace : CodeLimit(codeWidth);
 }
 
 void TLZWEncoder::ResetTable() {
@@ -247,9 +221,11 @@ void TLZWEncoder::ResetTable() {
   table_.Reset();
   if (fillTable_) table_.Fill();
   nextFreeCode_ = firstFreeCode_;
-  // The single-pixel strings lose their extensions; every later code is
-  // emptied when it is assigned again.
-  std::fill_n(lastChild_, firstFreeCode_, NoChild);
+  // Only the single-pixel strings can be continued before they get new
+  // codes; every later code forgets its extensions when it is assigned again.
+  const auto roots = static_cast<std::size_t>(clearCode_);
+  std::memset(recent_, 0, roots * sizeof recent_[0]);
+  std::memset(crowded_, 0, roots * sizeof crowded_[0]);
 }
 
 void TLZWEncoder::EncodePixels() {
@@ -274,18 +250,30 @@ void TLZWEncoder::EncodeStrings() {
   if (FirstBadPixel(p, p + 1) != p + 1) RaiseGIFError(msg::ColorNotInTable);
   uint32_t stringCode = *p++;
 
-  // The loop keeps the packer and the code counters in locals: the code bytes
-  // it stores could otherwise alias them and force reloads on every pixel.
-  TCodePacker packer = packer_;
-  int nextFree = nextFreeCode_;
+  // The loop keeps the packer, the code counter and the width's last code in
+  // locals, field by field: the code bytes it stores could otherwise alias
+  // them and force reloads on every pixel.
+  TCodePacker packer{};
+  int nextFree = 0;
+  int maxCode = 0;
   const auto save = [&] {
-    packer_ = packer;
+    packer_.out = packer.out;
+    packer_.accumulator = packer.accumulator;
+    packer_.bitCount = packer.bitCount;
+    packer_.codeWidth = packer.codeWidth;
     nextFreeCode_ = nextFree;
+    maxCode_ = maxCode;
   };
   const auto load = [&] {
-    packer = packer_;
+    packer.out = packer_.out;
+    packer.accumulator = packer_.accumulator;
+    packer.bitCount = packer_.bitCount;
+    packer.codeWidth = packer_.codeWidth;
     nextFree = nextFreeCode_;
+    maxCode = maxCode_;
   };
+  load();
+  const uint8_t* const packedLimit = PackedLimit();
   THashTable& strings = table_;
   do {
     while (p != end) {
@@ -295,32 +283,30 @@ void TLZWEncoder::EncodeStrings() {
       const uint8_t* bad = FirstBadPixel(p, stretchEnd);
       for (; p != bad; ++p) {
         const uint32_t pixel = *p;
-        const uint32_t recent = lastChild_[stringCode];
-        if (((recent >> 12) & 0x1FF) == pixel) {
-          stringCode = recent & 0xFFF;
+        const uint32_t bucket = pixel & (Buckets - 1);
+        const uint32_t tag = (pixel >> 4) << 12;
+        uint16_t& entry = recent_[stringCode][bucket];
+        // An entry with this pixel's tag leaves the code alone, which is
+        // nonzero; any other entry leaves something of 0 or 4096 and more.
+        const uint32_t tagged = entry ^ tag;
+        if (tagged - 1 < 0xFFF) {
+          stringCode = tagged;
           continue;
         }
         const uint32_t key = (stringCode << 8) | pixel;
-        // Without other extensions the string cannot continue with this
-        // pixel, and the table need not be asked.
-        if ((recent & OtherChildren) != 0) {
+        if (((crowded_[stringCode] >> bucket) & 1) != 0) {
           const uint16_t found = strings.template Find<Filled>(key);
           if (found != THashTable::NotFound) {
-            lastChild_[stringCode] = OtherChildren | (pixel << 12) | found;
+            entry = static_cast<uint16_t>(tag | found);
             stringCode = found;
             continue;
           }
         }
         packer.Pack(static_cast<int>(stringCode));
-        if (nextFree > maxCode_) {
-          save();
-          Widen();
-          load();
-        }
-        const uint32_t endedCode = stringCode;
-        stringCode = pixel;
+        if (nextFree > maxCode) maxCode = Widen(packer.codeWidth);
         if (nextFree >= LastAssignableCode) {
           // The string just ended is not entered: codes never exceed 4094.
+          stringCode = pixel;
           save();
           FlushPackedIfFull();
           ResetTable();
@@ -330,13 +316,15 @@ void TLZWEncoder::EncodeStrings() {
         // A string the table has no room for is simply never matched; its
         // code is still counted, since the decoder defines that code all the
         // same.
-        lastChild_[nextFree] = NoChild;
+        std::memset(recent_[nextFree], 0, sizeof recent_[nextFree]);
+        crowded_[nextFree] = 0;
         if (strings.template Store<Filled>(key, static_cast<uint16_t>(nextFree))) {
-          const uint32_t siblings = lastChild_[endedCode] != NoChild ? OtherChildren : 0;
-          lastChild_[endedCode] = siblings | (pixel << 12) | static_cast<uint32_t>(nextFree);
+          crowded_[stringCode] |= static_cast<uint16_t>((entry != 0 ? 1u : 0u) << bucket);
+          entry = static_cast<uint16_t>(tag | static_cast<uint32_t>(nextFree));
         }
+        stringCode = pixel;
         ++nextFree;
-        if (packer.out >= PackedLimit()) {
+        if (packer.out >= packedLimit) {
           save();
           FlushPacked();
           load();

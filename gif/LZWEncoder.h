@@ -164,7 +164,36 @@ class THashTable {
   // Enters key with its code. False when every slot the key's probe sequence
   // reaches is used; nothing is written then.
   template <bool Filled = false>
-  bool Store(uint32_t key, uint16_t code);
+  bool Store(uint32_t key, uint16_t code) {
+    // NextSlot doubles modulo 8009, and 2 has order 4004 there: a probe
+    // sequence runs through one cycle of 4004 slots (after slot 0, when it
+    // starts there) and never reaches the other half of the table. Up to 4089
+    // strings can be entered between resets (minimum code size 2), so in
+    // theory a cycle can be full. The probe count bounds the walk: 8009 probes
+    // have seen every slot the sequence can reach.
+    int slot = SlotOf(key);
+    if (key == missKey_) {
+      slot = missSlot_;
+    } else {
+      const auto used = [this](int at) {
+        return ((Filled ? slots_[at] : Peek(at)) >> 12) != EmptyKey;
+      };
+      // The first two slots are looked at together and the choice between
+      // them made with a mask rather than a branch: with the table at most
+      // half full, one of them is nearly always free, and which one is
+      // anybody's guess.
+      const int second = NextSlot(slot);
+      slot ^= (slot ^ second) & -static_cast<int>(used(slot));
+      int probes = 1;
+      while (used(slot)) {
+        if (++probes == SlotCount) return false;
+        slot = NextSlot(slot);
+      }
+    }
+    (Filled ? slots_[slot] : Slot(slot)) = (key << 12) | (code & 0xFFFu);
+    missKey_ = EmptyKey;
+    return true;
+  }
   // The code stored for key, or NotFound. A miss remembers the empty slot
   // that ended the search, where a Store of the same key that follows puts
   // it without probing again.
@@ -231,8 +260,8 @@ class TLZWEncoder final : public TGIFEncoder {
   void EncodePixels() override;
 
  private:
-  // One bit more for the codes that follow.
-  void Widen();
+  // One bit more for the codes that follow; returns the new width's last code.
+  static int Widen(int& codeWidth);
   // The string loop, for a table kept filled or filled as it is touched.
   template <bool Filled>
   void EncodeStrings();
@@ -243,16 +272,18 @@ class TLZWEncoder final : public TGIFEncoder {
   // encoder runs one EncodePixels.
   THashTable table_;
 
-  // For each string, the extension that was entered or found last, as
-  // (pixel << 12) | code, with OtherChildren set when the string has more
-  // than that one extension; NoChild for a string without any. Most pixels
-  // continue a string the way it was continued the time before, which this
-  // answers with one load ahead of hashing, and a string with at most one
-  // extension needs no search at all. It only ever holds what the table
-  // holds, so the codes emitted stay those of the table alone.
-  static constexpr uint32_t OtherChildren = 0x80000000;
-  static constexpr uint32_t NoChild = 0x1FF000;  // a pixel field no pixel matches
-  uint32_t lastChild_[4096];
+  // For each string, its extensions by the low four bits of the pixel: in
+  // each of the 16 buckets the one entered or found last, as
+  // ((pixel >> 4) << 12) | code, or 0 (no string has an extension with code
+  // 0). Strings have few extensions, and those of one string rarely share a
+  // bucket, so this answers nearly every lookup with one load and no hashing.
+  // Only buckets listed in crowded_ have held two extensions; a miss anywhere
+  // else is certain and needs no search either. It only ever holds what the
+  // table holds, so the codes emitted stay those of the table alone.
+  static constexpr int Buckets = 16;
+  static constexpr int StringCodes = 4096;  // 12-bit codes
+  uint16_t recent_[StringCodes][Buckets];
+  uint16_t crowded_[StringCodes];  // bit b: bucket b of the string has held two extensions
 };
 
 // Run-length encoding inside a valid LZW code stream, selected by compression
