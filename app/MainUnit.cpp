@@ -460,14 +460,7 @@ void TfrmMain::PaintGrid() {
                          ToQColor(map.ReadEntry(i)));
   }
 
-  TRecolourRequest request;
-  request.FromH = edtFromH.text().toStdString();
-  request.ToH = edtToH.text().toStdString();
-  request.FromS = edtFromS.text().toStdString();
-  request.ToS = edtToS.text().toStdString();
-  request.FromL = edtFromL.text().toStdString();
-  request.ToL = edtToL.text().toStdString();
-  request.Tolerance = [this] { return int{udTolerance.Position()}; };
+  TRecolourRequest request = FieldRequest();
   const auto changed = EntriesStartWouldChange(map, request);
   if (!changed || count == 0) {
     stbMatchText.clear();
@@ -524,9 +517,7 @@ void TfrmMain::blockNonDigit(QObject*, QChar& key) {
   if (code != 8 && (code < u'0' || code > u'9')) key = QChar(0);
 }
 
-void TfrmMain::btnStartClick() {
-  if (!FLoaded) return;
-  THourglass hourglass;
+TRecolourRequest TfrmMain::FieldRequest() {
   TRecolourRequest request;
   request.FromH = edtFromH.text().toStdString();
   request.ToH = edtToH.text().toStdString();
@@ -534,7 +525,15 @@ void TfrmMain::btnStartClick() {
   request.ToS = edtToS.text().toStdString();
   request.FromL = edtFromL.text().toStdString();
   request.ToL = edtToL.text().toStdString();
+  // Read afresh by each pass, as the tolerance control may change in between.
   request.Tolerance = [this] { return int{udTolerance.Position()}; };
+  return request;
+}
+
+void TfrmMain::btnStartClick() {
+  if (!FLoaded) return;
+  THourglass hourglass;
+  TRecolourRequest request = FieldRequest();
   request.ShowError = [this](const std::string& message) {
     TArrowWhileAsking arrow;
     ShowErrorCancel(QString::fromStdString(message));

@@ -21,6 +21,7 @@
 #include "app/FileDialogs.h"
 #include "app/PaletteHistory.h"
 #include "app/PreviewWindow.h"
+#include "app/Recolour.h"
 #include "app/widgets/Bevel.h"
 #include "app/widgets/PaletteSurface.h"
 #include "app/widgets/UpDown.h"
@@ -190,6 +191,8 @@ class TfrmMain : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // The From, To and tolerance fields as the recolour passes read them.
+  TRecolourRequest FieldRequest();
   void BuildActions();
   void BuildMenuAndToolBar();
   void BuildControls();
