@@ -313,14 +313,27 @@ void TLZWEncoder::EncodeStrings() {
           load();
           continue;
         }
-        // A string the table has no room for is simply never matched; its
-        // code is still counted, since the decoder defines that code all the
-        // same.
         std::memset(recent_[nextFree], 0, sizeof recent_[nextFree]);
         crowded_[nextFree] = 0;
-        if (strings.template Store<Filled>(key, static_cast<uint16_t>(nextFree))) {
-          crowded_[stringCode] |= static_cast<uint16_t>((entry != 0 ? 1u : 0u) << bucket);
-          entry = static_cast<uint16_t>(tag | static_cast<uint32_t>(nextFree));
+        const auto newEntry = static_cast<uint16_t>(tag | static_cast<uint32_t>(nextFree));
+        if (entry == 0) {
+          // The first extension in its bucket lives there alone; the table
+          // gets it only should the bucket ever need a search.
+          entry = newEntry;
+        } else {
+          const uint16_t crowdBit = static_cast<uint16_t>(1u << bucket);
+          if ((crowded_[stringCode] & crowdBit) == 0) {
+            // The bucket becomes crowded: from now on the table holds every
+            // extension in it, the one there so far first.
+            crowded_[stringCode] |= crowdBit;
+            const uint32_t held = (stringCode << 8) | ((entry >> 12) << 4) | bucket;
+            strings.template Store<Filled>(held, static_cast<uint16_t>(entry & 0xFFF));
+          }
+          // A string the table has no room for is simply never matched; its
+          // code is still counted, since the decoder defines that code all
+          // the same.
+          if (strings.template Store<Filled>(key, static_cast<uint16_t>(nextFree)))
+            entry = newEntry;
         }
         stringCode = pixel;
         ++nextFree;

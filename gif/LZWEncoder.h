@@ -277,9 +277,10 @@ class TLZWEncoder final : public TGIFEncoder {
   // ((pixel >> 4) << 12) | code, or 0 (no string has an extension with code
   // 0). Strings have few extensions, and those of one string rarely share a
   // bucket, so this answers nearly every lookup with one load and no hashing.
-  // Only buckets listed in crowded_ have held two extensions; a miss anywhere
-  // else is certain and needs no search either. It only ever holds what the
-  // table holds, so the codes emitted stay those of the table alone.
+  // Only buckets listed in crowded_ have held two extensions, and only their
+  // extensions are entered in the hash table, all of them from the moment the
+  // second arrives: a miss in any other bucket is certain without a search,
+  // and most strings never cost a Store.
   static constexpr int Buckets = 16;
   static constexpr int StringCodes = 4096;  // 12-bit codes
   uint16_t recent_[StringCodes][Buckets];
