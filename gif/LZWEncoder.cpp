@@ -224,8 +224,16 @@ void TLZWEncoder::ResetTable() {
   // Only the single-pixel strings can be continued before they get new
   // codes; every later code forgets its extensions when it is assigned again.
   const auto roots = static_cast<std::size_t>(clearCode_);
-  std::memset(recent_, 0, roots * sizeof recent_[0]);
-  std::memset(crowded_, 0, roots * sizeof crowded_[0]);
+  if (rootLimit_ == 0) {
+    std::memset(recent_, 0, roots * sizeof recent_[0]);
+    std::memset(crowded_, 0, roots * sizeof crowded_[0]);
+    return;
+  }
+  // The single-pixel strings' extensions go stale with a new generation.
+  if (++generation_ > MaxGeneration) {
+    std::memset(rootChildren_, 0, roots * roots * sizeof rootChildren_[0]);
+    generation_ = 1;
+  }
 }
 
 void TLZWEncoder::EncodePixels() {
@@ -233,7 +241,16 @@ void TLZWEncoder::EncodePixels() {
   // are touched spares it clearing the whole table. A larger one touches
   // most of them; it fills the table at each reset and searches it without
   // looking for unfilled slots.
-  fillTable_ = int64_t{width_} * height_ > LazyFillLimit;
+  const int64_t pixels = int64_t{width_} * height_;
+  fillTable_ = pixels > LazyFillLimit;
+  // The table of the single-pixel strings' extensions is cleared once per
+  // frame, and pays for that only on frames of at least as many pixels.
+  const int64_t rootEntries = int64_t{clearCode_} * clearCode_;
+  rootLimit_ = pixels >= rootEntries ? clearCode_ : 0;
+  if (rootLimit_ > 0) {
+    std::memset(rootChildren_, 0, static_cast<std::size_t>(rootEntries) * sizeof rootChildren_[0]);
+    generation_ = 0;
+  }
   if (fillTable_)
     EncodeStrings<true>();
   else
@@ -275,6 +292,38 @@ void TLZWEncoder::EncodeStrings() {
   load();
   const uint8_t* const packedLimit = PackedLimit();
   THashTable& strings = table_;
+  const auto rootLimit = static_cast<uint32_t>(rootLimit_);
+  const int rootShift = minCodeSize_;
+  uint32_t generation = generation_;
+  // Ends the current string before the pixel that does not extend it: emits
+  // its code and readies the next free code for the string that continues
+  // with that pixel. False when the table was reset instead, the string just
+  // ended not being entered (codes never exceed 4094).
+  const auto endString = [&]() -> bool {
+    packer.Pack(static_cast<int>(stringCode));
+    if (nextFree > maxCode) maxCode = Widen(packer.codeWidth);
+    if (nextFree >= LastAssignableCode) {
+      save();
+      FlushPackedIfFull();
+      ResetTable();
+      load();
+      generation = generation_;
+      return false;
+    }
+    std::memset(recent_[nextFree], 0, sizeof recent_[nextFree]);
+    crowded_[nextFree] = 0;
+    return true;
+  };
+  // Starts the next string with pixel once the ended one has been entered.
+  const auto nextString = [&](uint32_t pixel) {
+    stringCode = pixel;
+    ++nextFree;
+    if (packer.out >= packedLimit) {
+      save();
+      FlushPacked();
+      load();
+    }
+  };
   do {
     while (p != end) {
       // Checked a stretch at a time, small enough to stay in the cache for
@@ -283,6 +332,20 @@ void TLZWEncoder::EncodeStrings() {
       const uint8_t* bad = FirstBadPixel(p, stretchEnd);
       for (; p != bad; ++p) {
         const uint32_t pixel = *p;
+        if (stringCode < rootLimit) {
+          uint32_t& child = rootChildren_[(stringCode << rootShift) | pixel];
+          if ((child >> 12) == generation) {
+            stringCode = child & 0xFFF;
+            continue;
+          }
+          if (!endString()) {
+            stringCode = pixel;
+            continue;
+          }
+          child = (generation << 12) | static_cast<uint32_t>(nextFree);
+          nextString(pixel);
+          continue;
+        }
         const uint32_t bucket = pixel & (Buckets - 1);
         const uint32_t tag = (pixel >> 4) << 12;
         uint16_t& entry = recent_[stringCode][bucket];
@@ -302,19 +365,10 @@ void TLZWEncoder::EncodeStrings() {
             continue;
           }
         }
-        packer.Pack(static_cast<int>(stringCode));
-        if (nextFree > maxCode) maxCode = Widen(packer.codeWidth);
-        if (nextFree >= LastAssignableCode) {
-          // The string just ended is not entered: codes never exceed 4094.
+        if (!endString()) {
           stringCode = pixel;
-          save();
-          FlushPackedIfFull();
-          ResetTable();
-          load();
           continue;
         }
-        std::memset(recent_[nextFree], 0, sizeof recent_[nextFree]);
-        crowded_[nextFree] = 0;
         const auto newEntry = static_cast<uint16_t>(tag | static_cast<uint32_t>(nextFree));
         if (entry == 0) {
           // The first extension in its bucket lives there alone; the table
@@ -335,13 +389,7 @@ void TLZWEncoder::EncodeStrings() {
           if (strings.template Store<Filled>(key, static_cast<uint16_t>(nextFree)))
             entry = newEntry;
         }
-        stringCode = pixel;
-        ++nextFree;
-        if (packer.out >= packedLimit) {
-          save();
-          FlushPacked();
-          load();
-        }
+        nextString(pixel);
       }
       if (bad != stretchEnd) {
         save();

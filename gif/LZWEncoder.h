@@ -281,6 +281,19 @@ class TLZWEncoder final : public TGIFEncoder {
   // extensions are entered in the hash table, all of them from the moment the
   // second arrives: a miss in any other bucket is certain without a search,
   // and most strings never cost a Store.
+  // The extensions of the single-pixel strings, the strings every lookup
+  // after a miss starts from, in a direct table: entry (root << minimum code
+  // size) | pixel holds (generation << 12) | code, and counts only when its
+  // generation is the current one, so a reset clears nothing. Used on frames
+  // large enough to pay for clearing it once (rootLimit_ is then the clear
+  // code, else 0); those strings then have no use for recent_ or the hash
+  // table.
+  static constexpr int RootCount = 256;
+  static constexpr uint32_t MaxGeneration = 0xFFFFF;
+  uint32_t rootChildren_[RootCount * RootCount];
+  uint32_t generation_ = 0;
+  int rootLimit_ = 0;
+
   static constexpr int Buckets = 16;
   static constexpr int StringCodes = 4096;  // 12-bit codes
   uint16_t recent_[StringCodes][Buckets];

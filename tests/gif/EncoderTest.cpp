@@ -92,21 +92,28 @@ TEST(LZWEncoder, SameBytesAsGiflibsEncoder) {
   // Greedy LZW with the clear code first, growth after the code emitted past
   // the width's last code and a reset before code 4095 fixes every byte, and
   // giflib's encoder follows the same rules. Noise, runs and mixtures at every
-  // code size, from a few pixels to enough for several resets, and one long
-  // uniform run.
+  // code size, from a few pixels to enough for several resets, one long
+  // uniform run, and 8-bit frames on either side of 65536 pixels, where the
+  // encoder starts keeping the single-pixel strings in a table of their own.
   std::mt19937 random(3);
-  for (int trial = 0; trial <= 300; ++trial) {
-    const int bits = trial % 9;
+  for (int trial = 0; trial <= 306; ++trial) {
+    const bool large = trial > 300;
+    const int bits = large ? 8 : trial % 9;
+    const int kind = large ? trial % 3 : trial / 9 % 3;
     const bool tiny = trial % 4 == 0;  // where the last codes meet the first widths
-    const int width = trial == 300 ? 1000 : 1 + int(random() % (tiny ? 8 : 400));
-    const int height = trial == 300 ? 1000 : 1 + int(random() % (tiny ? 3 : 120));
+    int width = trial == 300 ? 1000 : 1 + int(random() % (tiny ? 8 : 400));
+    int height = trial == 300 ? 1000 : 1 + int(random() % (tiny ? 3 : 120));
+    if (large) {
+      width = 256;
+      height = trial < 304 ? 255 : 256;
+    }
     const uint32_t mask = (1u << bits) - 1;
     const unsigned run = 1 + random() % 40;
     Bytes pixels(std::size_t(width) * std::size_t(height));
-    for (std::size_t i = 0; i < pixels.size() && trial < 300; ++i) {
-      if (trial / 9 % 3 == 0) pixels[i] = uint8_t(random() & mask);
-      if (trial / 9 % 3 == 1) pixels[i] = uint8_t((i / run) & mask);
-      if (trial / 9 % 3 == 2)
+    for (std::size_t i = 0; i < pixels.size() && trial != 300; ++i) {
+      if (kind == 0) pixels[i] = uint8_t(random() & mask);
+      if (kind == 1) pixels[i] = uint8_t((i / run) & mask);
+      if (kind == 2)
         pixels[i] = i == 0 || random() % 6 == 0 ? uint8_t(random() & mask) : pixels[i - 1];
     }
     ASSERT_EQ(Lzw(pixels, width, height, bits), GiflibImageData(pixels, width, height, bits))
