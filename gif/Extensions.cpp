@@ -1,6 +1,7 @@
 #include "gif/Extensions.h"
 
 #include <algorithm>
+#include <cstring>
 #include <initializer_list>
 
 #include "gif/AppExtensions.h"
@@ -224,7 +225,10 @@ void ReadTextBlocks(TStream& stream, std::vector<std::string>& lines) {
   // A run that ends with the data instead of a zero byte still yields its lines.
   while (stream.Read(&length, 1) == 1 && length != 0) {
     ReadExact(stream, block, length);
-    lines.emplace_back(block, std::find(block, block + length, '\0'));
+    const void* nul = std::memchr(block, '\0', length);
+    lines.emplace_back(block, nul != nullptr
+                                  ? static_cast<std::size_t>(static_cast<const char*>(nul) - block)
+                                  : std::size_t{length});
   }
 }
 

@@ -250,6 +250,8 @@ void TLZWEncoder::EncodePixels() {
   if (rootLimit_ > 0) {
     std::memset(rootChildren_, 0, static_cast<std::size_t>(rootEntries) * sizeof rootChildren_[0]);
     generation_ = 0;
+    const auto roots = static_cast<std::size_t>(clearCode_);
+    std::memset(recent_, 0, roots * sizeof recent_[0]);
   }
   if (fillTable_)
     EncodeStrings<true>();
@@ -332,6 +334,19 @@ void TLZWEncoder::EncodeStrings() {
       const uint8_t* bad = FirstBadPixel(p, stretchEnd);
       for (; p != bad; ++p) {
         const uint32_t pixel = *p;
+        const uint32_t bucket = pixel & (Buckets - 1);
+        const uint32_t tag = (pixel >> 4) << 12;
+        uint16_t& entry = recent_[stringCode][bucket];
+        // An entry with this pixel's tag leaves the code alone, which is
+        // nonzero; any other entry leaves something of 0 or 4096 and more.
+        const uint32_t tagged = entry ^ tag;
+        if (tagged - 1 < 0xFFF) {
+          stringCode = tagged;
+          continue;
+        }
+        // A single-pixel string's row here stays empty while it has a table
+        // of its own; looking there first keeps the test off the path of the
+        // hits above.
         if (stringCode < rootLimit) {
           uint32_t& child = rootChildren_[(stringCode << rootShift) | pixel];
           if ((child >> 12) == generation) {
@@ -344,16 +359,6 @@ void TLZWEncoder::EncodeStrings() {
           }
           child = (generation << 12) | static_cast<uint32_t>(nextFree);
           nextString(pixel);
-          continue;
-        }
-        const uint32_t bucket = pixel & (Buckets - 1);
-        const uint32_t tag = (pixel >> 4) << 12;
-        uint16_t& entry = recent_[stringCode][bucket];
-        // An entry with this pixel's tag leaves the code alone, which is
-        // nonzero; any other entry leaves something of 0 or 4096 and more.
-        const uint32_t tagged = entry ^ tag;
-        if (tagged - 1 < 0xFFF) {
-          stringCode = tagged;
           continue;
         }
         const uint32_t key = (stringCode << 8) | pixel;

@@ -286,8 +286,8 @@ class TLZWEncoder final : public TGIFEncoder {
   // size) | pixel holds (generation << 12) | code, and counts only when its
   // generation is the current one, so a reset clears nothing. Used on frames
   // large enough to pay for clearing it once (rootLimit_ is then the clear
-  // code, else 0); those strings then have no use for recent_ or the hash
-  // table.
+  // code, else 0); those strings then keep their rows of recent_ empty and
+  // have no use for the hash table.
   static constexpr int RootCount = 256;
   static constexpr uint32_t MaxGeneration = 0xFFFFF;
   uint32_t rootChildren_[RootCount * RootCount];

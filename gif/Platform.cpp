@@ -34,6 +34,11 @@ TMemoryStream::TMemoryStream(const void* bytes, std::size_t count)
 
 std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
   if (position_ >= data_.size()) return 0;
+  // Readers take most fields a byte at a time.
+  if (count == 1) {
+    *static_cast<uint8_t*>(buffer) = data_[position_++];
+    return 1;
+  }
   const std::size_t n = std::min(count, data_.size() - position_);
   std::memcpy(buffer, data_.data() + position_, n);
   position_ += n;
@@ -42,14 +47,21 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
 
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   if (count == 0) return 0;
-  const std::size_t end = position_ + count;
-  if (end > data_.size()) {
-    // Grow geometrically so that many small writes stay linear overall.
-    if (end > data_.capacity()) data_.reserve(std::max(end, data_.capacity() * 2));
-    data_.resize(end);
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  // A write past the end after a seek leaves zero bytes in between.
+  if (position_ > data_.size()) data_.resize(position_);
+  const std::size_t overwritten = std::min(count, data_.size() - position_);
+  std::memcpy(data_.data() + position_, bytes, overwritten);
+  if (overwritten < count) {
+    // Grow geometrically so that many small writes stay linear overall, from
+    // a few kilobytes so that a small file needs a single allocation. The
+    // new bytes are appended, not zeroed and then copied over.
+    const std::size_t end = position_ + count;
+    if (end > data_.capacity())
+      data_.reserve(std::max({end, data_.capacity() * 2, MinimumCapacity}));
+    data_.insert(data_.end(), bytes + overwritten, bytes + count);
   }
-  std::memcpy(data_.data() + position_, buffer, count);
-  position_ = end;
+  position_ += count;
   return count;
 }
 

@@ -97,6 +97,8 @@ class TMemoryStream : public TStream {
   void SaveToFile(const std::string& fileName);
 
  private:
+  static constexpr std::size_t MinimumCapacity = 4096;
+
   std::vector<uint8_t> data_;
   std::size_t position_ = 0;
 };
