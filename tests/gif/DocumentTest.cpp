@@ -219,3 +219,23 @@ TEST(Platform, FileStreamReadsWritesAndSeeks) {
   }
   std::remove(name);
 }
+
+TEST(Platform, MemoryStreamOverwritesAppendsAndFillsGaps) {
+  TMemoryStream stream;
+  stream.WriteBuffer("GIF87a", 6);
+  stream.SetPosition(3);
+  stream.WriteBuffer("89a;", 4);  // overwrites three bytes, appends one
+  stream.Seek(2, TSeekOrigin::soEnd);
+  stream.WriteBuffer("!", 1);  // the skipped bytes read as zeros
+  EXPECT_EQ(stream.Bytes(), (std::vector<uint8_t>{'G', 'I', 'F', '8', '9', 'a', ';', 0, 0, '!'}));
+
+  stream.SetPosition(9);
+  uint8_t byte = 0;
+  EXPECT_EQ(stream.Read(&byte, 1), 1u);
+  EXPECT_EQ(byte, '!');
+  EXPECT_EQ(stream.Read(&byte, 1), 0u);
+  stream.SetPosition(4);
+  char rest[8] = {};
+  EXPECT_EQ(stream.Read(rest, sizeof rest), 6u);
+  EXPECT_EQ(std::string(rest, 3), "9a;");
+}
