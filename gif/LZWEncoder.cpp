@@ -81,8 +81,10 @@ void TGIFWriter::FlushBlock() {
 
 void TGIFEncoder::Encode(TStream& stream, int bitsPerPixel, int colorLimit, const uint8_t* pixels,
                          bool interlaced, int height, int width) {
-  colorLimit_ = colorLimit;
   minCodeSize_ = std::max(bitsPerPixel, 2);
+  // A pixel at or above the clear code would be read back as a control code
+  // or a string, and would index past the encoders' per-root tables.
+  colorLimit_ = std::min(colorLimit, 1 << minCodeSize_);
   width_ = width;
   height_ = height;
   interlaced_ = interlaced;

@@ -66,10 +66,9 @@ class TGIFEncoder {
 
   // Writes the image data of one frame: the minimum code size, the code
   // stream in sub-blocks and the terminator. bitsPerPixel is 0..8; pixel
-  // values must be below colorLimit; pixels holds width x height bytes, row
-  // after row. Without pixels, or with a zero size, the code stream is the end
-  // code alone. When a pixel is refused, the codes before it are written
-  // without a terminator.
+  // values must be below colorLimit and below the clear code; pixels holds width x height bytes,
+  // row after row. Without pixels, or with a zero size, the code stream is the end code alone. When
+  // a pixel is refused, the codes before it are written without a terminator.
   void Encode(TStream& stream, int bitsPerPixel, int colorLimit, const uint8_t* pixels,
               bool interlaced, int height, int width);
 

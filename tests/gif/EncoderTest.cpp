@@ -189,6 +189,14 @@ TEST(LZWEncoder, PixelsOutsideTheColorLimitAreRefused) {
   frame.Descriptor.Height = 41;
   EXPECT_THROW(EncodeImageData(frame, mismatched), GIFException);
   EXPECT_EQ(mismatched.Size(), 0);
+
+  // A limit above the clear code still refuses pixels the codes cannot carry.
+  for (const int count : {300 * 300, 4}) {
+    Bytes pixels(std::size_t(count), 1);
+    pixels.back() = 4;
+    TMemoryStream wide;
+    EXPECT_THROW(TLZWEncoder().Encode(wide, 2, 256, pixels.data(), false, 1, count), GIFException);
+  }
 }
 
 TEST(LZWEncoder, FullProbeCycleEndsTheSearch) {
