@@ -51,7 +51,9 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   // A write past the end after a seek leaves zero bytes in between.
   if (position_ > data_.size()) data_.resize(position_);
   const std::size_t overwritten = std::min(count, data_.size() - position_);
-  std::memcpy(data_.data() + position_, bytes, overwritten);
+  // An empty vector's storage may be null, which memcpy must not see even for
+  // zero bytes.
+  if (overwritten > 0) std::memcpy(data_.data() + position_, bytes, overwritten);
   if (overwritten < count) {
     // Grow geometrically so that many small writes stay linear overall, from
     // a few kilobytes so that a small file needs a single allocation. The

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libjpeg62-turbo-dev
   libgif-dev
   fonts-wine
+  xvfb xauth x11-utils
 )
 if [ "${TINTWELL_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$TINTWELL_EXTRA_PACKAGES"
