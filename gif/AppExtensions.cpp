@@ -127,8 +127,10 @@ std::unique_ptr<TGIFExtension> TGIFUnknownAppExtension::ConstructForFrame(TGIFSu
 }
 
 void TGIFUnknownAppExtension::WritePayload(TStream& stream) {
-  for (const TGIFBlock& block : RawBlocks) block.SaveToStream(stream);
-  PutByte(stream, 0);
+  TSubBlockChain chain(stream);
+  for (const TGIFBlock& block : RawBlocks) chain.Add(block.Data(), block.Length());
+  chain.Add(nullptr, 0);
+  chain.Flush();
 }
 
 void TGIFUnknownAppExtension::ReadPayload(TStream& stream) {

@@ -1,8 +1,23 @@
 #include "gif/Basics.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "gif/Messages.h"
 
 namespace gif {
+
+namespace {
+
+// memcpy for a count the compiler may know to be small: it would turn such a
+// copy into a string move instruction, several times slower here than the
+// library's memcpy. The empty asm hides what the compiler knows of count.
+void CopyBytes(void* to, const void* from, std::size_t count) {
+  asm("" : "+r"(count));
+  std::memcpy(to, from, count);
+}
+
+}  // namespace
 
 void ReadExact(TStream& stream, void* buffer, std::size_t count) {
   if (stream.Read(buffer, count) != count) RaiseGIFError(msg::PrematureEnd);
@@ -14,6 +29,20 @@ void RaiseGIFError(const std::string& message) {
 
 void PutByte(TStream& stream, uint8_t value) {
   stream.WriteBuffer(&value, 1);
+}
+
+void TSubBlockChain::Add(const void* data, std::size_t count) {
+  count = std::min<std::size_t>(count, 255);
+  if (used_ + 1 + count > Capacity) Flush();
+  buffer_[used_++] = static_cast<uint8_t>(count);
+  if (count > 0) CopyBytes(buffer_ + used_, data, count);
+  used_ += count;
+}
+
+void TSubBlockChain::Flush() {
+  const std::size_t count = used_;
+  used_ = 0;
+  if (count > 0) stream_.WriteBuffer(buffer_, count);
 }
 
 int BitsForColorCount(int count) {

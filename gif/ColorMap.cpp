@@ -123,8 +123,9 @@ void TGIFColorMap::WriteTable(TStream& stream) const {
   const std::size_t used = static_cast<std::size_t>(count_) * sizeof(TGIFColor);
   const std::size_t total = (std::size_t{1} << TableBits()) * sizeof(TGIFColor);
   // One write for the whole table, padding included.
-  uint8_t buffer[MaxEntries * sizeof(TGIFColor)] = {};
+  uint8_t buffer[MaxEntries * sizeof(TGIFColor)];
   std::memcpy(buffer, entries_.get(), used);
+  std::memset(buffer + used, 0, total - used);
   stream.WriteBuffer(buffer, total);
 }
 

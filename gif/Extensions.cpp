@@ -204,18 +204,19 @@ uint8_t ReadIntroducer(TStream& stream) {
 // ---- Text sub-blocks ---------------------------------------------------------
 
 void WriteTextBlocks(TStream& stream, const std::vector<std::string>& lines) {
+  TSubBlockChain chain(stream);
   for (const std::string& line : lines) {
     const char* rest = line.data();
     std::size_t left = line.size();
     while (left > 0) {
       const auto length = static_cast<uint8_t>(std::min<std::size_t>(left, 255));
-      PutByte(stream, length);
-      stream.WriteBuffer(rest, length);
+      chain.Add(rest, length);
       rest += length;
       left -= length;
     }
   }
-  PutByte(stream, 0);
+  chain.Add(nullptr, 0);
+  chain.Flush();
 }
 
 void ReadTextBlocks(TStream& stream, std::vector<std::string>& lines) {

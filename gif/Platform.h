@@ -97,7 +97,7 @@ class TMemoryStream : public TStream {
   void SaveToFile(const std::string& fileName);
 
  private:
-  static constexpr std::size_t MinimumCapacity = 4096;
+  static constexpr std::size_t MinimumCapacity = 65536;
 
   std::vector<uint8_t> data_;
   std::size_t position_ = 0;

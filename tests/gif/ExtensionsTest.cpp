@@ -61,6 +61,20 @@ TEST_F(ExtensionsTest, LongLinesAreCutInto255ByteSubBlocks) {
   EXPECT_EQ(At<TGIFCommentExtension>(0).Lines,
             (std::vector<std::string>{std::string(255, 'q'), std::string(255, 'q'),
                                       std::string(90, 'q'), "z"}));
+
+  // A chain of several kilobytes goes out in several writes and comes back the same.
+  std::vector<std::string> lines;
+  for (int i = 0; i < 60; ++i)
+    lines.emplace_back(std::size_t(1 + i * 37 % 255), char('A' + i % 26));
+  comment = std::make_unique<TGIFCommentExtension>(*frame);
+  comment->Lines = lines;
+  List().DeleteAll();
+  List().Append(std::move(comment));
+  const Bytes longChain = Save();
+  List().DeleteAll();
+  Load(longChain);
+  EXPECT_GT(longChain.size(), 4096u);
+  EXPECT_EQ(At<TGIFCommentExtension>(0).Lines, lines);
 }
 
 TEST_F(ExtensionsTest, PlainTextKeepsItsGridRecordAndLines) {
