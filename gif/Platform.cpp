@@ -56,8 +56,9 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   if (overwritten > 0) std::memcpy(data_.data() + position_, bytes, overwritten);
   if (overwritten < count) {
     // Grow geometrically so that many small writes stay linear overall, from
-    // a few kilobytes so that a small file needs a single allocation. The
-    // new bytes are appended, not zeroed and then copied over.
+    // 64 KiB so that most GIF files need a single allocation (pages the file
+    // never reaches are never touched). The new bytes are appended, not
+    // zeroed and then copied over.
     const std::size_t end = position_ + count;
     if (end > data_.capacity())
       data_.reserve(std::max({end, data_.capacity() * 2, MinimumCapacity}));
