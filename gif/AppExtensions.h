@@ -22,7 +22,7 @@ TGIFAppIdentifier MakeAppIdentifier(std::string_view text);
 class TGIFBlock {
  public:
   // The bytes start out zero.
-  explicit TGIFBlock(uint8_t length) : data_(length) {}
+  explicit TGIFBlock(uint8_t length) : data_(UnboundedCount(length)) {}
 
   uint8_t Length() const { return static_cast<uint8_t>(data_.size()); }
   uint8_t* Data() { return data_.data(); }

@@ -7,18 +7,6 @@
 
 namespace gif {
 
-namespace {
-
-// memcpy for a count the compiler may know to be small: it would turn such a
-// copy into a string move instruction, several times slower here than the
-// library's memcpy. The empty asm hides what the compiler knows of count.
-void CopyBytes(void* to, const void* from, std::size_t count) {
-  asm("" : "+r"(count));
-  std::memcpy(to, from, count);
-}
-
-}  // namespace
-
 void ReadExact(TStream& stream, void* buffer, std::size_t count) {
   if (stream.Read(buffer, count) != count) RaiseGIFError(msg::PrematureEnd);
 }
@@ -35,7 +23,7 @@ void TSubBlockChain::Add(const void* data, std::size_t count) {
   count = std::min<std::size_t>(count, 255);
   if (used_ + 1 + count > Capacity) Flush();
   buffer_[used_++] = static_cast<uint8_t>(count);
-  if (count > 0) CopyBytes(buffer_ + used_, data, count);
+  if (count > 0) std::memcpy(buffer_ + used_, data, UnboundedCount(count));
   used_ += count;
 }
 

@@ -36,6 +36,16 @@ void PutByte(TStream& stream, uint8_t value);
 // 0 for no colours, else the smallest b >= 1 with 2^b >= count.
 int BitsForColorCount(int count);
 
+// The count, with whatever the compiler knows of its range forgotten. GCC
+// turns a memset or memcpy whose size it knows to be below a few hundred
+// bytes into a string instruction, several times slower on the machines we
+// measure than the C library's routines; a size it cannot bound goes to the
+// library.
+inline std::size_t UnboundedCount(std::size_t count) {
+  asm("" : "+r"(count));
+  return count;
+}
+
 // Gathers a chain of data sub-blocks, each a length byte and that many
 // bytes, and hands it to the stream in a few large writes instead of two per
 // sub-block. What is gathered reaches the stream only through Flush.
