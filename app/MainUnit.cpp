@@ -10,9 +10,9 @@
 #include "app/Application.h"
 #include "app/Hourglass.h"
 #include "app/MatchHighlight.h"
-#include "app/Recolour.h"
 #include "app/WindowStyle.h"
 #include "color/Common.h"
+#include "edit/Recolour.h"
 
 namespace app {
 
@@ -460,7 +460,7 @@ void TfrmMain::PaintGrid() {
                          ToQColor(map.ReadEntry(i)));
   }
 
-  TRecolourRequest request = FieldRequest();
+  edit::TRecolourRequest request = FieldRequest();
   const auto changed = EntriesStartWouldChange(map, request);
   if (!changed || count == 0) {
     stbMatchText.clear();
@@ -517,8 +517,8 @@ void TfrmMain::blockNonDigit(QObject*, QChar& key) {
   if (code != 8 && (code < u'0' || code > u'9')) key = QChar(0);
 }
 
-TRecolourRequest TfrmMain::FieldRequest() {
-  TRecolourRequest request;
+edit::TRecolourRequest TfrmMain::FieldRequest() {
+  edit::TRecolourRequest request;
   request.FromH = edtFromH.text().toStdString();
   request.ToH = edtToH.text().toStdString();
   request.FromS = edtFromS.text().toStdString();
@@ -533,13 +533,13 @@ TRecolourRequest TfrmMain::FieldRequest() {
 void TfrmMain::btnStartClick() {
   if (!FLoaded) return;
   THourglass hourglass;
-  TRecolourRequest request = FieldRequest();
+  edit::TRecolourRequest request = FieldRequest();
   request.ShowError = [this](const std::string& message) {
     TArrowWhileAsking arrow;
     ShowErrorCancel(QString::fromStdString(message));
   };
   TPaletteEntries before = ReadEntries(FGIFImage->GlobalMap());
-  const TRecolourResult result = Recolour(FGIFImage->GlobalMap(), request);
+  const edit::TRecolourResult result = edit::Recolour(FGIFImage->GlobalMap(), request);
   // Recorded even when a later pass stopped the command: the earlier passes'
   // changes stay in the palette and can be taken back.
   TPaletteEntries after = ReadEntries(FGIFImage->GlobalMap());
@@ -547,7 +547,7 @@ void TfrmMain::btnStartClick() {
     FHistory.push(new TPaletteChange(
         btnStart.text(), std::move(before), std::move(after),
         [this](const TPaletteEntries& e) { ApplyEntries(e); }, true));
-  if (result == TRecolourResult::Stopped) {
+  if (result == edit::TRecolourResult::Stopped) {
     // The grid stays as it was, but the preview shows what the document holds.
     if (FPreview) FPreview->Refresh();
     return;

@@ -21,10 +21,10 @@
 #include "app/FileDialogs.h"
 #include "app/PaletteHistory.h"
 #include "app/PreviewWindow.h"
-#include "app/Recolour.h"
 #include "app/widgets/Bevel.h"
 #include "app/widgets/PaletteSurface.h"
 #include "app/widgets/UpDown.h"
+#include "edit/Recolour.h"
 #include "gif/Document.h"
 
 namespace app {
@@ -192,7 +192,7 @@ class TfrmMain : public QWidget {
 
  private:
   // The From, To and tolerance fields as the recolour passes read them.
-  TRecolourRequest FieldRequest();
+  edit::TRecolourRequest FieldRequest();
   void BuildActions();
   void BuildMenuAndToolBar();
   void BuildControls();

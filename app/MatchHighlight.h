@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/Recolour.h"
+#include "edit/Recolour.h"
 #include "gif/ColorMap.h"
 
 namespace app {
@@ -16,6 +16,6 @@ namespace app {
 // the limit), since then the user has to fix the fields first. The request's
 // ShowError is not called.
 std::optional<std::vector<int>> EntriesStartWouldChange(const gif::TGIFColorMap& map,
-                                                        TRecolourRequest request);
+                                                        edit::TRecolourRequest request);
 
 }  // namespace app

@@ -1,15 +1,18 @@
-// The recolour command's passes over a colour map: every entry whose hue,
+// The recolour command's passes over colour maps: every entry whose hue,
 // saturation or lightness lies within a tolerance of a From value gets the To
-// value for that component and keeps its other two. Qt-free, so it runs on any
-// TGIFColorMap without a window.
+// value for that component and keeps its other two. Qt-free, so the window, its
+// match outline and the command-line tool all run this one copy of the passes.
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "gif/ColorMap.h"
 
-namespace app {
+namespace edit {
 
 // The order is the order the command runs its passes in.
 enum class THLSComponent { Hue, Saturation, Lightness };
@@ -55,4 +58,31 @@ int RecolourPass(gif::TGIFColorMap& map, THLSComponent component, int from, int 
 // checks and messages. Entries changed before a Stopped result stay changed.
 TRecolourResult Recolour(gif::TGIFColorMap& map, const TRecolourRequest& request);
 
-}  // namespace app
+// What a run changed (or would change) across a list of maps. An entry counts
+// when its colour differs afterwards, not merely when a pass matched it.
+struct TRecolourCount {
+  int EntriesChanged = 0;
+  int EntriesTotal = 0;
+  int TablesChanged = 0;
+  int TablesTotal = 0;
+};
+
+// The same command over several maps at once: each pass checks its fields and
+// shows its message once, then rewrites every map, so each map ends exactly
+// as a run on that map alone would leave it. Null maps are skipped.
+TRecolourResult Recolour(std::span<gif::TGIFColorMap* const> maps, const TRecolourRequest& request,
+                         TRecolourCount* count = nullptr);
+
+// What a run would change, found on copies; the maps stay as they are and
+// request.ShowError is not called. nullopt when the command would show one of
+// its messages (an empty To field, a value above the limit). changedIn, when
+// given, receives the indices that would change in that one map, ascending.
+std::optional<TRecolourCount> CountChanges(std::span<const gif::TGIFColorMap* const> maps,
+                                           TRecolourRequest request,
+                                           const gif::TGIFColorMap* changedIn = nullptr,
+                                           std::vector<int>* changedIndices = nullptr);
+
+// The entries of two maps that differ, ascending by index (maps of one size).
+std::vector<int> DifferingEntries(const gif::TGIFColorMap& a, const gif::TGIFColorMap& b);
+
+}  // namespace edit

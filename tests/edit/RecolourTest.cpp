@@ -1,20 +1,30 @@
 // The recolour passes on plain colour maps, without a window.
-#include "app/Recolour.h"
+#include "edit/Recolour.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "AppTestSupport.h"
 #include "color/Common.h"
 #include "gif/ColorMap.h"
 
-using apptest::HLSToRgb;
-using apptest::Rgb;
-using apptest::ToTColor;
-
 namespace {
+
+struct Rgb {
+  uint8_t r, g, b;
+};
+
+gif::TColor ToTColor(Rgb c) {
+  return gif::TGIFColorMap::TripleToColor(gif::TGIFColor{c.r, c.g, c.b});
+}
+
+Rgb HLSToRgb(int hue, int lightness, int saturation) {
+  int r = 0, g = 0, b = 0;
+  color::HueLightSatToRGB(hue, lightness, saturation, r, g, b);
+  return Rgb{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
+}
 
 struct Map {
   gif::TGIFGlobalColorMap map{nullptr};
@@ -43,7 +53,7 @@ int HueOf(Rgb c) {
 
 // A request whose boxes are recorded instead of shown.
 struct Command {
-  app::TRecolourRequest request;
+  edit::TRecolourRequest request;
   std::vector<std::string> boxes;
   int tolerance = 0;
   Command() {
@@ -66,21 +76,21 @@ Rgb ColourWithHue(int hue) {
 }  // namespace
 
 TEST(FieldValue, ReadsSignedDecimalAndTakesAnythingElseAsZero) {
-  EXPECT_EQ(app::FieldValue("80"), 80);
-  EXPECT_EQ(app::FieldValue("007"), 7);
-  EXPECT_EQ(app::FieldValue("-5"), -5);
-  EXPECT_EQ(app::FieldValue("+5"), 5);
-  EXPECT_EQ(app::FieldValue("2147483647"), 2147483647);
-  EXPECT_EQ(app::FieldValue("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(edit::FieldValue("80"), 80);
+  EXPECT_EQ(edit::FieldValue("007"), 7);
+  EXPECT_EQ(edit::FieldValue("-5"), -5);
+  EXPECT_EQ(edit::FieldValue("+5"), 5);
+  EXPECT_EQ(edit::FieldValue("2147483647"), 2147483647);
+  EXPECT_EQ(edit::FieldValue("-2147483648"), -2147483647 - 1);
   for (const char* text : {"", "-", "+", "abc", "12a", " 12", "12 ", "1.5", "0x10", "--1",
                            "2147483648", "-2147483649", "99999999999999999999"})
-    EXPECT_EQ(app::FieldValue(text), 0) << '"' << text << '"';
+    EXPECT_EQ(edit::FieldValue(text), 0) << '"' << text << '"';
 }
 
 TEST(RecolourPass, PureRedToHue80BecomesPureGreenAndHue1StaysPut) {
   const Rgb hue1 = ColourWithHue(1);
   Map m({{255, 0, 0}, hue1});
-  EXPECT_EQ(app::RecolourPass(m.map, app::THLSComponent::Hue, 0, 80, 0), 1);
+  EXPECT_EQ(edit::RecolourPass(m.map, edit::THLSComponent::Hue, 0, 80, 0), 1);
   EXPECT_TRUE(SameRgb(m.At(0), {0, 255, 0}));
   EXPECT_TRUE(SameRgb(m.At(1), hue1));
 }
@@ -90,14 +100,14 @@ TEST(RecolourPass, ToleranceWindowIsInclusiveAndDoesNotWrapAroundTheHueCircle) {
   std::vector<Rgb> colours;
   for (int h : hues) colours.push_back(ColourWithHue(h));
   Map m(colours);
-  EXPECT_EQ(app::RecolourPass(m.map, app::THLSComponent::Hue, 0, 40, 100), 2);
+  EXPECT_EQ(edit::RecolourPass(m.map, edit::THLSComponent::Hue, 0, 40, 100), 2);
   EXPECT_EQ(HueOf(m.At(0)), 40);
   EXPECT_EQ(HueOf(m.At(1)), 40);
   for (int i = 2; i < 5; ++i) EXPECT_TRUE(SameRgb(m.At(i), colours[std::size_t(i)])) << i;
 
   // From 235 with tolerance 10 reaches 225..245, but not hue 3 across 240.
   Map high({ColourWithHue(225), ColourWithHue(239), ColourWithHue(3), ColourWithHue(224)});
-  EXPECT_EQ(app::RecolourPass(high.map, app::THLSComponent::Hue, 235, 120, 10), 2);
+  EXPECT_EQ(edit::RecolourPass(high.map, edit::THLSComponent::Hue, 235, 120, 10), 2);
   EXPECT_EQ(HueOf(high.At(2)), 3);
   EXPECT_EQ(HueOf(high.At(3)), 224);
 }
@@ -108,28 +118,28 @@ TEST(RecolourPass, KeepsTheOtherTwoComponents) {
   const Rgb before0 = m.At(0), before1 = m.At(1);
   color::RGBToHueLightSat(before0.r, before0.g, before0.b, h0, l0, s0);
   color::RGBToHueLightSat(before1.r, before1.g, before1.b, h1, l1, s1);
-  app::RecolourPass(m.map, app::THLSComponent::Hue, h0, 160, 0);
+  edit::RecolourPass(m.map, edit::THLSComponent::Hue, h0, 160, 0);
   EXPECT_TRUE(SameRgb(m.At(0), HLSToRgb(160, l0, s0)));
-  app::RecolourPass(m.map, app::THLSComponent::Lightness, l1, 90, 0);
+  edit::RecolourPass(m.map, edit::THLSComponent::Lightness, l1, 90, 0);
   EXPECT_TRUE(SameRgb(m.At(1), HLSToRgb(h1, 90, s1)));
 }
 
 TEST(RecolourPass, GreyIsMatchedByHue160AndDriftsOneStep) {
   Map m({{128, 128, 128}});
-  EXPECT_EQ(app::RecolourPass(m.map, app::THLSComponent::Hue, 150, 20, 10), 1);
+  EXPECT_EQ(edit::RecolourPass(m.map, edit::THLSComponent::Hue, 150, 20, 10), 1);
   EXPECT_TRUE(SameRgb(m.At(0), {129, 129, 129}));
 }
 
 TEST(RecolourPass, EmptyMapIsLeftAlone) {
   gif::TGIFGlobalColorMap map(nullptr);
-  EXPECT_EQ(app::RecolourPass(map, app::THLSComponent::Saturation, 0, 10, 100), 0);
+  EXPECT_EQ(edit::RecolourPass(map, edit::THLSComponent::Saturation, 0, 10, 100), 0);
   EXPECT_EQ(map.EntryCount(), 0);
 }
 
 TEST(Recolour, AllFieldsEmptyShowsNothingAndChangesNothing) {
   Map m({{255, 0, 0}, {12, 34, 56}});
   Command run;
-  EXPECT_EQ(app::Recolour(m.map, run.request), app::TRecolourResult::Finished);
+  EXPECT_EQ(edit::Recolour(m.map, run.request), edit::TRecolourResult::Finished);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_TRUE(SameRgb(m.At(0), {255, 0, 0}));
   EXPECT_TRUE(SameRgb(m.At(1), {12, 34, 56}));
@@ -144,19 +154,20 @@ TEST(Recolour, LaterPassesMatchWhatEarlierPassesLeft) {
   run.request.ToS = "0";
   run.request.FromL = "121";
   run.request.ToL = "0";
-  EXPECT_EQ(app::Recolour(m.map, run.request), app::TRecolourResult::Finished);
+  EXPECT_EQ(edit::Recolour(m.map, run.request), edit::TRecolourResult::Finished);
   EXPECT_TRUE(SameRgb(m.At(0), {0, 0, 0}));
 }
 
 TEST(Recolour, EmptyToFieldShowsItsBoxAndTheOtherPassesStillRun) {
   struct Case {
     const char* name;
-    std::string app::TRecolourRequest::*from;
+    std::string edit::TRecolourRequest::*from;
     const char* box;
   };
-  const Case cases[] = {{"hue", &app::TRecolourRequest::FromH, app::msg::EnterNewHue},
-                        {"saturation", &app::TRecolourRequest::FromS, app::msg::EnterNewSaturation},
-                        {"lightness", &app::TRecolourRequest::FromL, app::msg::EnterNewLight}};
+  const Case cases[] = {
+      {"hue", &edit::TRecolourRequest::FromH, edit::msg::EnterNewHue},
+      {"saturation", &edit::TRecolourRequest::FromS, edit::msg::EnterNewSaturation},
+      {"lightness", &edit::TRecolourRequest::FromL, edit::msg::EnterNewLight}};
   for (const Case& c : cases) {
     Map m({{255, 0, 0}});
     Command run;
@@ -170,16 +181,16 @@ TEST(Recolour, EmptyToFieldShowsItsBoxAndTheOtherPassesStillRun) {
     run.request.FromL = "120";
     run.request.ToL = "60";
     run.request.*c.from = "0";
-    if (c.from == &app::TRecolourRequest::FromH) run.request.ToH.clear();
-    if (c.from == &app::TRecolourRequest::FromS) run.request.ToS.clear();
-    if (c.from == &app::TRecolourRequest::FromL) run.request.ToL.clear();
-    EXPECT_EQ(app::Recolour(m.map, run.request), app::TRecolourResult::Finished) << c.name;
+    if (c.from == &edit::TRecolourRequest::FromH) run.request.ToH.clear();
+    if (c.from == &edit::TRecolourRequest::FromS) run.request.ToS.clear();
+    if (c.from == &edit::TRecolourRequest::FromL) run.request.ToL.clear();
+    EXPECT_EQ(edit::Recolour(m.map, run.request), edit::TRecolourResult::Finished) << c.name;
     EXPECT_EQ(run.boxes, std::vector<std::string>{c.box}) << c.name;
     const Rgb after = m.At(0);
     int h = 0, l = 0, s = 0;
     color::RGBToHueLightSat(after.r, after.g, after.b, h, l, s);
-    EXPECT_NEAR(h, c.from == &app::TRecolourRequest::FromH ? 0 : 80, 1) << c.name;
-    EXPECT_NEAR(l, c.from == &app::TRecolourRequest::FromL ? 120 : 60, 1) << c.name;
+    EXPECT_NEAR(h, c.from == &edit::TRecolourRequest::FromH ? 0 : 80, 1) << c.name;
+    EXPECT_NEAR(l, c.from == &edit::TRecolourRequest::FromL ? 120 : 60, 1) << c.name;
   }
 }
 
@@ -191,8 +202,8 @@ TEST(Recolour, ValueAbove240StopsTheCommandButKeepsEarlierPasses) {
     run.request.ToH = "241";
     run.request.FromS = "240";
     run.request.ToS = "0";
-    EXPECT_EQ(app::Recolour(m.map, run.request), app::TRecolourResult::Stopped);
-    EXPECT_EQ(run.boxes, std::vector<std::string>{app::msg::HueLimit});
+    EXPECT_EQ(edit::Recolour(m.map, run.request), edit::TRecolourResult::Stopped);
+    EXPECT_EQ(run.boxes, std::vector<std::string>{edit::msg::HueLimit});
     EXPECT_TRUE(SameRgb(m.At(0), {255, 0, 0}));  // the saturation pass did not run
   }
   {
@@ -202,8 +213,8 @@ TEST(Recolour, ValueAbove240StopsTheCommandButKeepsEarlierPasses) {
     run.request.ToH = "80";
     run.request.FromS = "240";
     run.request.ToS = "300";
-    EXPECT_EQ(app::Recolour(m.map, run.request), app::TRecolourResult::Stopped);
-    EXPECT_EQ(run.boxes, std::vector<std::string>{app::msg::SaturationLimit});
+    EXPECT_EQ(edit::Recolour(m.map, run.request), edit::TRecolourResult::Stopped);
+    EXPECT_EQ(run.boxes, std::vector<std::string>{edit::msg::SaturationLimit});
     EXPECT_TRUE(SameRgb(m.At(0), {0, 255, 0}));
   }
   {
@@ -211,8 +222,8 @@ TEST(Recolour, ValueAbove240StopsTheCommandButKeepsEarlierPasses) {
     Command run;
     run.request.FromL = "241";
     run.request.ToL = "0";
-    EXPECT_EQ(app::Recolour(m.map, run.request), app::TRecolourResult::Stopped);
-    EXPECT_EQ(run.boxes, std::vector<std::string>{app::msg::LightnessLimit});
+    EXPECT_EQ(edit::Recolour(m.map, run.request), edit::TRecolourResult::Stopped);
+    EXPECT_EQ(run.boxes, std::vector<std::string>{edit::msg::LightnessLimit});
   }
   {
     // 240 itself is accepted.
@@ -220,7 +231,7 @@ TEST(Recolour, ValueAbove240StopsTheCommandButKeepsEarlierPasses) {
     Command run;
     run.request.FromL = "240";
     run.request.ToL = "240";
-    EXPECT_EQ(app::Recolour(m.map, run.request), app::TRecolourResult::Finished);
+    EXPECT_EQ(edit::Recolour(m.map, run.request), edit::TRecolourResult::Finished);
     EXPECT_TRUE(run.boxes.empty());
   }
 }
@@ -230,7 +241,7 @@ TEST(Recolour, NonNumbersCountAsZeroAndNegativesAreUsed) {
   Command run;
   run.request.FromH = "red";  // 0
   run.request.ToH = "80";
-  EXPECT_EQ(app::Recolour(m.map, run.request), app::TRecolourResult::Finished);
+  EXPECT_EQ(edit::Recolour(m.map, run.request), edit::TRecolourResult::Finished);
   EXPECT_TRUE(SameRgb(m.At(0), {0, 255, 0}));
   EXPECT_EQ(HueOf(m.At(1)), 5);
 
@@ -238,7 +249,7 @@ TEST(Recolour, NonNumbersCountAsZeroAndNegativesAreUsed) {
   negative.request.FromH = "-5";
   negative.request.ToH = "160";
   negative.tolerance = 10;  // -15..5 reaches hue 5 only
-  app::Recolour(m.map, negative.request);
+  edit::Recolour(m.map, negative.request);
   EXPECT_EQ(HueOf(m.At(1)), 160);
   EXPECT_TRUE(SameRgb(m.At(0), {0, 255, 0}));
 }
@@ -252,7 +263,49 @@ TEST(Recolour, ToleranceIsReadForEveryPassThatRuns) {
   run.request.ToH = "0";
   run.request.FromL = "30";  // red has lightness 120, within 100 of 30 only on the second read
   run.request.ToL = "60";
-  app::Recolour(m.map, run.request);
+  edit::Recolour(m.map, run.request);
   EXPECT_EQ(reads, 2);
   EXPECT_TRUE(SameRgb(m.At(0), HLSToRgb(0, 60, 240)));
+}
+
+TEST(RecolourMaps, EachMapEndsAsARunOnItAloneAndTheCountSaysWhatChanged) {
+  // Two tables of different sizes; the second holds a hue-matched entry that a
+  // pass rebuilds to the very same colour, which must not count as a change.
+  const std::vector<Rgb> first = {{255, 0, 0}, {0, 0, 255}, {128, 0, 0}};
+  const std::vector<Rgb> second = {{0, 255, 0}, {255, 0, 0}};
+  Map a(first), b(second), aloneA(first), aloneB(second), none({{0, 0, 255}});
+  Command run;
+  run.request.FromH = "0";
+  run.request.ToH = "80";
+  run.request.FromS = "240";
+  run.request.ToS = "240";
+  int reads = 0;
+  run.request.Tolerance = [&reads] { return ++reads, 0; };
+  gif::TGIFColorMap* const maps[] = {&a.map, nullptr, &b.map, &none.map};
+  edit::TRecolourCount count;
+  EXPECT_EQ(edit::Recolour(maps, run.request, &count), edit::TRecolourResult::Finished);
+  EXPECT_EQ(reads, 2);  // once per pass, not per map
+
+  edit::Recolour(aloneA.map, run.request);
+  edit::Recolour(aloneB.map, run.request);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(SameRgb(a.At(i), aloneA.At(i))) << i;
+  for (int i = 0; i < 2; ++i) EXPECT_TRUE(SameRgb(b.At(i), aloneB.At(i))) << i;
+  EXPECT_EQ(count.EntriesChanged, 3);  // both reds and the dark red
+  EXPECT_EQ(count.EntriesTotal, 6);
+  EXPECT_EQ(count.TablesChanged, 2);
+  EXPECT_EQ(count.TablesTotal, 3);
+
+  // Counting on copies leaves the maps alone and refuses what Start refuses.
+  const gif::TGIFColorMap* const shown[] = {&aloneA.map, &none.map};
+  Map fresh(first);
+  const gif::TGIFColorMap* const fresh1[] = {&fresh.map};
+  std::vector<int> indices;
+  const auto would = edit::CountChanges(fresh1, run.request, &fresh.map, &indices);
+  ASSERT_TRUE(would.has_value());
+  EXPECT_EQ(would->EntriesChanged, 2);
+  EXPECT_EQ(indices, (std::vector<int>{0, 2}));
+  EXPECT_TRUE(SameRgb(fresh.At(0), first[0]));
+  run.request.ToS.clear();
+  EXPECT_FALSE(edit::CountChanges(shown, run.request).has_value());
+  EXPECT_TRUE(run.boxes.empty());
 }

@@ -1,12 +1,14 @@
-#include "app/Recolour.h"
+#include "edit/Recolour.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "color/Common.h"
 
-namespace app {
+namespace edit {
 
 int FieldValue(const std::string& text) {
   std::string_view digits(text);
@@ -65,6 +67,13 @@ int RecolourPass(gif::TGIFColorMap& map, THLSComponent component, int from, int 
 
 namespace {
 
+// A stand-alone copy of a map: a local map without a frame reports to no one.
+std::unique_ptr<gif::TGIFColorMap> CopyOf(const gif::TGIFColorMap& map) {
+  auto copy = std::make_unique<gif::TGIFLocalColorMap>(nullptr);
+  copy->CopyFrom(&map);
+  return copy;
+}
+
 struct TPassFields {
   THLSComponent Component;
   const std::string& From;
@@ -76,6 +85,17 @@ struct TPassFields {
 }  // namespace
 
 TRecolourResult Recolour(gif::TGIFColorMap& map, const TRecolourRequest& request) {
+  gif::TGIFColorMap* const maps[] = {&map};
+  return Recolour(maps, request);
+}
+
+TRecolourResult Recolour(std::span<gif::TGIFColorMap* const> maps, const TRecolourRequest& request,
+                         TRecolourCount* count) {
+  // Snapshots only when asked to count: Start on a plain map pays nothing.
+  std::vector<std::unique_ptr<gif::TGIFColorMap>> before;
+  if (count != nullptr)
+    for (gif::TGIFColorMap* map : maps) before.push_back(map != nullptr ? CopyOf(*map) : nullptr);
+
   const TPassFields passes[] = {
       {THLSComponent::Hue, request.FromH, request.ToH, msg::EnterNewHue, msg::HueLimit},
       {THLSComponent::Saturation, request.FromS, request.ToS, msg::EnterNewSaturation,
@@ -83,6 +103,7 @@ TRecolourResult Recolour(gif::TGIFColorMap& map, const TRecolourRequest& request
       {THLSComponent::Lightness, request.FromL, request.ToL, msg::EnterNewLight,
        msg::LightnessLimit},
   };
+  TRecolourResult result = TRecolourResult::Finished;
   for (const TPassFields& pass : passes) {
     if (pass.From.empty()) continue;
     if (pass.To.empty()) {
@@ -94,11 +115,60 @@ TRecolourResult Recolour(gif::TGIFColorMap& map, const TRecolourRequest& request
     const int tolerance = request.Tolerance();
     if (from > HLSLimit || to > HLSLimit) {
       request.ShowError(pass.Limit);
-      return TRecolourResult::Stopped;
+      result = TRecolourResult::Stopped;
+      break;
     }
-    RecolourPass(map, pass.Component, from, to, tolerance);
+    for (gif::TGIFColorMap* map : maps)
+      if (map != nullptr) RecolourPass(*map, pass.Component, from, to, tolerance);
   }
-  return TRecolourResult::Finished;
+
+  if (count != nullptr) {
+    *count = TRecolourCount{};
+    for (std::size_t i = 0; i < maps.size(); ++i) {
+      if (maps[i] == nullptr) continue;
+      const int changed = static_cast<int>(DifferingEntries(*before[i], *maps[i]).size());
+      count->EntriesChanged += changed;
+      count->EntriesTotal += maps[i]->EntryCount();
+      count->TablesChanged += changed > 0 ? 1 : 0;
+      ++count->TablesTotal;
+    }
+  }
+  return result;
 }
 
-}  // namespace app
+std::optional<TRecolourCount> CountChanges(std::span<const gif::TGIFColorMap* const> maps,
+                                           TRecolourRequest request,
+                                           const gif::TGIFColorMap* changedIn,
+                                           std::vector<int>* changedIndices) {
+  std::vector<std::unique_ptr<gif::TGIFColorMap>> copies;
+  std::vector<gif::TGIFColorMap*> targets;
+  for (const gif::TGIFColorMap* map : maps) {
+    copies.push_back(map != nullptr ? CopyOf(*map) : nullptr);
+    targets.push_back(copies.back().get());
+  }
+  bool refused = false;
+  request.ShowError = [&refused](const std::string&) { refused = true; };
+  TRecolourCount count;
+  Recolour(targets, request, &count);
+  if (refused) return std::nullopt;
+  if (changedIndices != nullptr) {
+    changedIndices->clear();
+    for (std::size_t i = 0; i < maps.size(); ++i)
+      if (maps[i] != nullptr && maps[i] == changedIn)
+        *changedIndices = DifferingEntries(*maps[i], *copies[i]);
+  }
+  return count;
+}
+
+std::vector<int> DifferingEntries(const gif::TGIFColorMap& a, const gif::TGIFColorMap& b) {
+  std::vector<int> differing;
+  const gif::TGIFColor* x = a.Data();
+  const gif::TGIFColor* y = b.Data();
+  const int count = std::min(a.EntryCount(), b.EntryCount());
+  for (int i = 0; i < count; ++i)
+    if (x[i].Red != y[i].Red || x[i].Green != y[i].Green || x[i].Blue != y[i].Blue)
+      differing.push_back(i);
+  return differing;
+}
+
+}  // namespace edit
