@@ -48,7 +48,8 @@ class TGIFList : public TPersistent {
   virtual void SaveToStream(TStream& stream);
 
   int ItemCount() const { return static_cast<int>(items_.size()); }
-  TGIFItem& ItemAt(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+  // Both raise EListError for an index outside 0..ItemCount() - 1.
+  TGIFItem& ItemAt(int index) const;
   int Append(std::unique_ptr<TGIFItem> item);
   // Removes the item from the list, then destroys it.
   void DeleteAt(int index);
@@ -57,6 +58,8 @@ class TGIFList : public TPersistent {
   void DeleteAll();
 
  private:
+  void CheckIndex(int index) const;
+
   TGIFImage* image_;
   std::vector<std::unique_ptr<TGIFItem>> items_;
 };

@@ -11,6 +11,7 @@ inline constexpr const char* AssignError = "Cannot assign a %s to a %s";
 inline constexpr const char* StreamRead = "Stream read error";
 inline constexpr const char* StreamWrite = "Stream write error";
 inline constexpr const char* InvalidStreamOperation = "Invalid stream operation";
+inline constexpr const char* ListIndexOutOfBounds = "List index out of bounds (%s)";
 
 // Progress messages.
 inline constexpr const char* Loading = "Loading...";
