@@ -35,6 +35,11 @@ class TGIFStream : public TStream {
 class TGIFWriter final : public TGIFStream {
  public:
   explicit TGIFWriter(TStream& target) : TGIFStream(target) {}
+  // Writes what is still held. A failure of the target then is swallowed: a
+  // destructor must not throw, and a caller that needs to know flushes first.
+  ~TGIFWriter() override;
+  TGIFWriter(const TGIFWriter&) = delete;
+  TGIFWriter& operator=(const TGIFWriter&) = delete;
 
   std::size_t Write(const void* buffer, std::size_t count) override;
   // Writes every held byte, the partly filled sub-block included. Never writes
@@ -53,6 +58,7 @@ class TGIFWriter final : public TGIFStream {
   std::size_t blockStart_ = 0;        // index of the current sub-block's length byte
   std::size_t count_ = 1;             // bytes in use, up to the current sub-block's end
   std::size_t blockEnd_ = BlockSize;  // one past the current sub-block's last data byte
+  bool pending_ = false;              // bytes were written since the last flush
 };
 
 // Abstract base of the encoders: set-up for one frame, bit packing of the
@@ -303,22 +309,25 @@ class TLZWEncoder final : public TGIFEncoder {
 // setting 1. It keeps no string table: a run of one pixel value goes out either
 // as literal codes or, after a clear code, as the codes the decoder is about to
 // define, each of which stands for a run one pixel longer than the one before.
+// It follows the decoder's table growth by counting the codes sent since the
+// last clear.
 class TRLEEncoder final : public TGIFEncoder {
  protected:
   void ResetTable() override;
   void EncodePixels() override;
 
  private:
-  // Emits a code and follows the decoder's table growth and code width.
-  void EmitData(int code);
+  // Emits a data code, counts it and widens the codes where the decoder does.
+  void EmitCounted(int code);
   // Sends a run the cheaper way, counted in codes.
   void WriteRun(uint8_t pixel, int64_t length);
   void EmitRun(uint8_t pixel, int64_t length);
   void EmitLiterals(uint8_t pixel, int64_t length);
 
-  int decoderNextCode_ = 0;      // the decoder's next free code; 4096 once its table is full
-  int decoderWidthLimit_ = 0;    // the decoder widens its codes when the next free code reaches it
-  bool codeAfterClear_ = false;  // the next data code is the first after a clear
+  int codeCount_ = 0;     // data codes sent since the last clear
+  int widenAt_ = 0;       // codeCount_ at which the decoder's codes get one bit wider
+  int literalLimit_ = 0;  // codeCount_ at which literal codes are preceded by a clear
+  int runLimit_ = 0;      // the same for run codes, whose table must last
 };
 
 // Writes the image data of a frame with the encoder its document's compression
