@@ -201,6 +201,7 @@ TGIFImage::TGIFImage()
     : frames_(std::make_unique<TGIFImageList>(this)), header_(std::make_unique<TGIFHeader>(this)) {
   Compression = LibrarySettings().Compression;
   MaxPixels = LibrarySettings().MaxPixels;
+  MemoryBudget = DocumentMemoryBudget();
   ClearAll();
 }
 

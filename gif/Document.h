@@ -222,13 +222,21 @@ class TGIFImage : public TGraphic {
   // 0 selects the LZW encoder, 1 the run-length encoder; copied from the
   // library settings when the document is created.
   int Compression = 0;
-  // Most pixels the frames may hold together; copied from the library
-  // settings when the document is created.
+  // Most pixels one frame may hold; copied from the library settings when
+  // the document is created.
   uint64_t MaxPixels = 0;
-  // Counts a frame of width x height pixels against MaxPixels before the
-  // reader allocates it: raises when the frames read since the document was
-  // last cleared would pass the limit.
+  // Bytes the frames' pixels may take together; DocumentMemoryBudget() when
+  // the document is created.
+  uint64_t MemoryBudget = 0;
+  // Before the reader allocates a frame of width x height pixels: raises when
+  // the frame alone passes MaxPixels, or when the frames read since the
+  // document was last cleared would take more than MemoryBudget with it.
+  // The frame counts in full until SettlePixels.
   void ReservePixels(int width, int height);
+  // Once the frame's pixels are decoded: of the reserved bytes only `used`
+  // were written. The rest are zeros the system hands out only when they are
+  // touched, and no longer count.
+  void SettlePixels(uint64_t reserved, uint64_t used);
   // Optional subscriber for non-fatal warnings.
   TGIFWarning WarningHandler;
   virtual void ReportWarning(TPersistent* sender, int severity, const std::string& message);
@@ -242,7 +250,7 @@ class TGIFImage : public TGraphic {
  private:
   std::unique_ptr<TGIFImageList> frames_;
   std::unique_ptr<TGIFHeader> header_;
-  uint64_t reservedPixels_ = 0;
+  uint64_t reservedPixels_ = 0;  // bytes of pixels counted against MemoryBudget
 };
 
 }  // namespace gif

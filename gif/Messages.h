@@ -30,9 +30,13 @@ inline constexpr const char* ImageExceedsScreen = "Image exceeds Logical Screen 
 inline constexpr const char* UnsupportedVersion = "Unsupported GIF version";
 inline constexpr const char* OutOfMemory = "Not enough memory for the image pixels";
 inline constexpr const char* PixelLimitExceeded =
-    "Image of %s x %s pixels takes the document past its limit of %s pixels";
-inline constexpr const char* ScreenLimitExceeded =
-    "Logical screen of %s x %s pixels exceeds the limit of %s pixels";
+    "Image of %s x %s pixels exceeds the limit of %s pixels for one image";
+inline constexpr const char* MemoryBudgetExceeded =
+    "Image of %s x %s pixels would take the document's pixels to %s MiB of memory, more than "
+    "the %s MiB a document may use (half the computer's memory)";
+inline constexpr const char* CanvasLimitExceeded =
+    "The images cover %s x %s pixels of the logical screen, more than the %s pixels that can "
+    "be shown";
 
 // Colour maps.
 inline constexpr const char* BadColorIndex = "Invalid color index";
