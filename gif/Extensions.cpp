@@ -6,6 +6,7 @@
 
 #include "gif/AppExtensions.h"
 #include "gif/Messages.h"
+#include "gif/SubBlocks.h"
 
 namespace gif {
 
@@ -86,9 +87,26 @@ void TGIFGraphicControlExtension::SaveToStream(TStream& stream) {
 
 void TGIFGraphicControlExtension::LoadFromStream(TStream& stream) {
   TGIFExtension::LoadFromStream(stream);
-  // A record cut short keeps the bytes that arrived over the leading ones and
-  // is used as it stands; the file is damaged, not unreadable.
-  if (stream.Read(&record_, sizeof record_) != sizeof record_) {
+  // The block size byte is the length of the first sub-block, 4 in every
+  // well-formed file. Whatever it says is honoured, so that the blocks after
+  // this one are found where they are: the record takes the first four bytes
+  // (missing ones are 0, extra ones are dropped), and the rest of the chain
+  // is stepped over up to its terminator. The block is written back in the
+  // well-formed shape.
+  TSubBlockReader chain(stream);
+  uint8_t block[TSubBlockReader::MaxLength];
+  const std::size_t length = chain.NextLength();
+  const std::size_t arrived = stream.Read(block, length);
+  uint8_t fields[4] = {0, 0, 0, 0};
+  std::memcpy(fields, block, std::min(arrived, sizeof fields));
+  record_ = TGraphicControlRecord{};
+  record_.PackedFields = fields[0];
+  record_.DelayTime[0] = fields[1];
+  record_.DelayTime[1] = fields[2];
+  record_.TransparentColorIndex = fields[3];
+  // A block cut short keeps what arrived and is used as it stands; the file
+  // is damaged, not unreadable.
+  if (arrived != length || !chain.SkipRest()) {
     ReportWarning(kWarning, msg::PrematureEnd);
     return;
   }
