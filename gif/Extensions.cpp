@@ -222,32 +222,26 @@ uint8_t ReadIntroducer(TStream& stream) {
 // ---- Text sub-blocks ---------------------------------------------------------
 
 void WriteTextBlocks(TStream& stream, const std::vector<std::string>& lines) {
-  TSubBlockChain chain(stream);
+  TGIFWriter writer(stream);
   for (const std::string& line : lines) {
-    const char* rest = line.data();
-    std::size_t left = line.size();
-    while (left > 0) {
-      const auto length = static_cast<uint8_t>(std::min<std::size_t>(left, 255));
-      chain.Add(rest, length);
-      rest += length;
-      left -= length;
-    }
+    // Sub-blocks of 255 bytes, the rest last; a line never shares one.
+    writer.Write(line.data(), line.size());
+    writer.CloseSubBlock();
   }
-  chain.Add(nullptr, 0);
-  chain.Flush();
+  writer.WriteTerminator();
 }
 
 void ReadTextBlocks(TStream& stream, std::vector<std::string>& lines) {
   lines.clear();
-  char block[255];
-  uint8_t length = 0;
+  TSubBlockReader chain(stream);
+  uint8_t block[TSubBlockReader::MaxLength];
   // A run that ends with the data instead of a zero byte still yields its lines.
-  while (stream.Read(&length, 1) == 1 && length != 0) {
-    ReadExact(stream, block, length);
+  while (const std::size_t length = chain.Next(block)) {
     const void* nul = std::memchr(block, '\0', length);
-    lines.emplace_back(block, nul != nullptr
-                                  ? static_cast<std::size_t>(static_cast<const char*>(nul) - block)
-                                  : std::size_t{length});
+    const auto* text = reinterpret_cast<const char*>(block);
+    lines.emplace_back(
+        text, nul != nullptr ? static_cast<std::size_t>(static_cast<const uint8_t*>(nul) - block)
+                             : length);
   }
 }
 

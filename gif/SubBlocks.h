@@ -11,9 +11,7 @@
 namespace gif {
 
 // Reads one chain, a sub-block at a time. Every length is checked against
-// the data: a sub-block that the data cuts short is never taken for whole,
-// and skipping reads instead of seeking, so a length beyond the data cannot
-// move the stream outside it.
+// the data: a sub-block that the data cuts short is never taken for whole.
 class TSubBlockReader {
  public:
   static constexpr std::size_t MaxLength = 255;
@@ -31,7 +29,9 @@ class TSubBlockReader {
   // sub-block's bytes itself.
   std::size_t NextLength();
   // Steps over what is left of the chain, the terminator included. False when
-  // the data ends first, inside a sub-block or in place of a length byte.
+  // the data ends first, inside a sub-block or in place of a length byte. The
+  // sub-blocks are sought over, not read: a length beyond the data leaves the
+  // stream past its end, where every later read finds nothing.
   bool SkipRest();
   // The terminator has been read.
   bool Terminated() const { return terminated_; }
@@ -42,6 +42,63 @@ class TSubBlockReader {
   TStream& stream_;
   bool done_ = false;
   bool terminated_ = false;
+};
+
+// A write-only stream that packs what is written to it into data sub-blocks on
+// a target stream. Reading and seeking make no sense on it and raise; the bare
+// base refuses writes too, TGIFWriter accepts them.
+class TGIFStream : public TStream {
+ public:
+  explicit TGIFStream(TStream& target) : target_(target) {}
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+
+ protected:
+  TStream& target_;
+};
+
+// Writes one chain. What is written goes into sub-blocks of 255 data bytes;
+// CloseSubBlock ends a shorter one where the caller wants a sub-block to end
+// (a text line, a raw block). Sub-blocks are gathered in one buffer and go to
+// the target in a single write when it is full or when the writer is flushed,
+// so the target sees a few large writes instead of one per sub-block; the
+// bytes are the same.
+class TGIFWriter final : public TGIFStream {
+ public:
+  explicit TGIFWriter(TStream& target) : TGIFStream(target) {}
+
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  // Ends the sub-block being filled, when it holds anything, so that the next
+  // byte starts a new one.
+  void CloseSubBlock();
+  // One sub-block of exactly count bytes, 1..255.
+  void WriteSubBlock(const void* data, std::size_t count) {
+    Write(data, count);
+    CloseSubBlock();
+  }
+  // Writes every held byte, the partly filled sub-block included. Never writes
+  // an empty sub-block.
+  void FlushBlock();
+  // Writes every held byte and the block terminator: the chain is complete.
+  void WriteTerminator();
+
+ private:
+  static constexpr std::size_t BlockSize = 256;  // length byte and up to 255 data bytes
+  static constexpr std::size_t BufferSize = 64 * BlockSize;
+
+  // Closes the full sub-block; starts the next one, writing the buffer out
+  // first when it is full.
+  void EndBlock();
+  // Starts a sub-block at index at, writing the buffer out first when a full
+  // sub-block would not fit behind it.
+  void StartBlock(std::size_t at);
+
+  uint8_t buffer_[BufferSize];
+  std::size_t blockStart_ = 0;        // index of the current sub-block's length byte
+  std::size_t count_ = 1;             // bytes in use, up to the current sub-block's end
+  std::size_t blockEnd_ = BlockSize;  // one past the current sub-block's last data byte
 };
 
 }  // namespace gif
