@@ -214,9 +214,8 @@ class TGIFImage : public TGraphic {
   void SaveToStream(TStream& stream) override;
   // Reads the whole file into memory and loads from there.
   void LoadFile(const std::string& fileName) override;
-  // Writes a temporary file next to fileName and renames it over fileName
-  // only once it is complete and on the device: a failed save leaves the
-  // file as it was.
+  // Encodes the document in memory, then replaces fileName's content through
+  // WriteFileSafely: a failed save leaves the file as it was.
   void SaveFile(const std::string& fileName) override;
 
   // 0 selects the LZW encoder, 1 the run-length encoder; copied from the

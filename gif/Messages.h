@@ -10,6 +10,12 @@ inline constexpr const char* CannotCreateFile = "Cannot create file \"%s\". %s";
 inline constexpr const char* AssignError = "Cannot assign a %s to a %s";
 inline constexpr const char* StreamRead = "Stream read error";
 inline constexpr const char* StreamWrite = "Stream write error";
+inline constexpr const char* OldContentKept =
+    "Stream write error. The file could not be put back as it was; its previous content is in "
+    "\"%s\"";
+inline constexpr const char* OldContentLost =
+    "Stream write error. The file could not be put back as it was, and its previous content "
+    "could not be kept elsewhere";
 inline constexpr const char* InvalidStreamOperation = "Invalid stream operation";
 inline constexpr const char* ListIndexOutOfBounds = "List index out of bounds (%s)";
 
