@@ -92,11 +92,28 @@ TEST_F(FrameTables, StartOverEveryTableMatchesThePassesTableByTableAndKeepsThePi
   ASSERT_GT(changed, 0);
   ASSERT_LT(changed, 1024);
 
+  // The preview on the last frame, which covers a quarter of the screen.
+  frm.actPreview.trigger();
+  frm.Preview()->ShowFrame(3);
+  const gif::TGIFSubImage& last = frm.Document().Frames().Frame(3);
+  const int left = last.Descriptor.Left, top = last.Descriptor.Top;
+
   Fields("120", "0", "", "", "100", "140", 30);
   EXPECT_EQ(frm.MatchText(), QString("%1 of 1,024 entries in 4 tables will change").arg(changed));
   QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
   EXPECT_EQ(AllTables(frm.Document()), expected);
   EXPECT_EQ(frm.History().count(), 1);
+  // The preview draws the last frame through its own, changed, table: a pixel
+  // whose entry Start changed shows the new colour.
+  std::size_t at = 0;
+  while (at < last.PixelDataSize() &&
+         expected[4][last.PixelData()[at]] == original[4][last.PixelData()[at]])
+    ++at;
+  ASSERT_LT(at, last.PixelDataSize());
+  const gif::TColor shown = expected[4][last.PixelData()[at]];
+  const int width = last.Descriptor.Width;
+  EXPECT_EQ(frm.Preview()->Frame().pixel(left + int(at) % width, top + int(at) / width),
+            qRgb(shown & 0xFF, (shown >> 8) & 0xFF, shown >> 16));
 
   // Saved and read back: the new tables, the very same pixel bytes.
   answers.push_back(apptest::TempDir() + "/high-color-recoloured.gif");
