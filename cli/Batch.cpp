@@ -1,5 +1,7 @@
 #include "cli/Batch.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -107,6 +109,7 @@ int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
   // so a long run shows its results while it goes on, and refreshes the
   // progress line in between.
   TProgressLine progress(err, files.size(), options.Progress);
+  const bool outTerminal = options.Progress && ::isatty(::fileno(out)) != 0;
   int status = 0;
   std::size_t written = 0;
   std::vector<TOutcome> ready;
@@ -120,10 +123,12 @@ int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
     }
     const std::size_t done = completed;
     lock.unlock();
-    if (!ready.empty()) progress.Hide();
     for (const TOutcome& outcome : ready) {
+      // The line is cleared only for text that lands on the terminal it is on.
+      if (outTerminal && !outcome.Out.empty()) progress.Hide();
       if (!outcome.Out.empty()) std::fputs(outcome.Out.c_str(), out);
       if (outcome.Error.empty()) continue;
+      progress.Hide();
       std::fflush(out);
       std::fputs(outcome.Error.c_str(), err);
       status = 1;
