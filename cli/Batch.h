@@ -26,6 +26,8 @@ int DefaultJobs();
 
 // Runs task over every file, at most options.Jobs at a time. Returns 0 when
 // every file succeeded, 1 when any failed; every file is tried either way.
+// An interrupt, termination or hang-up, or a closed output, stops the batch
+// once the files in hand are done: the result is then 128 + the signal.
 int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
              const TBatchOptions& options, std::FILE* out, std::FILE* err);
 

@@ -32,6 +32,9 @@ inline constexpr const char* SameTarget = "%s and %s would both be written to %s
 inline constexpr const char* WouldChange = "%s: %s of %s entries in %s %s would change";
 inline constexpr const char* Changed = "%s: %s of %s entries in %s %s changed";
 
+// A batch stopped by a signal or a closed output: files reported, files given.
+inline constexpr const char* Stopped = "tintwell-cli: stopped after %s of %s files";
+
 inline constexpr const char* TryHelp = "Try '%s --help'.";
 
 inline constexpr const char* MainUsage =

@@ -1,6 +1,7 @@
 #include "CliRun.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,7 +12,7 @@
 
 namespace cli_test {
 
-TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged) {
+TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged, int signal) {
   const TScratch capture;
   const std::string outName = capture / "stdout";
   const std::string errName = capture / "stderr";
@@ -32,6 +33,12 @@ TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged) {
     if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
     ::execv(argv[0], argv.data());
     ::_exit(127);
+  }
+  if (signal != 0 && child > 0) {
+    while (ReadBytes(outName).find('\n') == std::string::npos &&
+           ::waitpid(child, nullptr, WNOHANG) == 0)
+      ::usleep(1000);
+    ::kill(child, signal);
   }
   TRun run;
   int status = 0;
@@ -58,10 +65,6 @@ TScratch::~TScratch() {
 std::string ReadBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary) << bytes;
 }
 
 std::string CorpusFile(const std::string& name) {

@@ -17,7 +17,8 @@ struct TRun {
 
 // Runs tintwell-cli with args. With asUnprivileged and a root test process,
 // the program runs as user and group nobody, so that file permissions apply.
-TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged = false);
+// A signal other than 0 is sent to the program once it has reported a file.
+TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged = false, int signal = 0);
 
 // A fresh folder under the system's temporary folder, removed with everything
 // in it at the end of the test.
@@ -36,7 +37,6 @@ class TScratch {
 };
 
 std::string ReadBytes(const std::filesystem::path& file);
-void WriteBytes(const std::filesystem::path& file, const std::string& bytes);
 std::string CorpusFile(const std::string& name);
 
 // Every file under a folder (relative name -> content), for "nothing changed".
