@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
-#include <memory>
 #include <sstream>
-#include <variant>
+#include <stdexcept>
 
 #include "CliRun.h"
 #include "gif/GIFImage.h"
@@ -15,35 +13,22 @@ using cli_test::CorpusFile;
 using cli_test::RunCli;
 using cli_test::TScratch;
 
-// A strict reader of the JSON the command prints: any syntax error fails the
-// test. Numbers are integers.
-struct TJson {
-  std::variant<std::nullptr_t, bool, long, std::string, std::vector<TJson>,
-               std::map<std::string, TJson>>
-      Value;
-  const TJson& operator[](const std::string& key) const {
-    return std::get<std::map<std::string, TJson>>(Value).at(key);
-  }
-  const TJson& operator[](std::size_t i) const { return std::get<std::vector<TJson>>(Value).at(i); }
-  long Int() const { return std::get<long>(Value); }
-  const std::string& Str() const { return std::get<std::string>(Value); }
-  std::size_t Size() const { return std::get<std::vector<TJson>>(Value).size(); }
-};
+// A strict reader of the JSON the command prints, flattened: every scalar
+// under its path ("frames.0.delay" -> "10", strings unescaped, null as
+// "null"), every array's length under "path.#". A syntax error throws.
+using TFlatJson = std::map<std::string, std::string>;
 
 class TJsonReader {
  public:
   explicit TJsonReader(const std::string& text) : text_(text) {}
-  TJson Document() {
-    TJson value = Read();
+  TFlatJson Document() {
+    Read("");
     if (pos_ != text_.size()) throw std::runtime_error("text after the value");
-    return value;
+    return flat_;
   }
 
  private:
-  char Next() {
-    if (pos_ >= text_.size()) throw std::runtime_error("unexpected end");
-    return text_[pos_++];
-  }
+  char Peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
   void Expect(const std::string& word) {
     if (text_.compare(pos_, word.size(), word) != 0) throw std::runtime_error("expected " + word);
     pos_ += word.size();
@@ -51,68 +36,66 @@ class TJsonReader {
   std::string String() {
     Expect("\"");
     std::string s;
-    for (char c = Next(); c != '"'; c = Next()) {
-      if (static_cast<unsigned char>(c) < 0x20) throw std::runtime_error("raw control character");
+    for (char c; (c = Peek()) != '"'; ++pos_) {
+      if (static_cast<unsigned char>(c) < 0x20) throw std::runtime_error("bad string");
       if (c != '\\') {
         s += c;
-        continue;
-      }
-      // \u escapes beyond ASCII stay as written: the test compares them as text.
-      c = Next();
-      if (c == 'u') {
-        const std::string hex = text_.substr(pos_, 4);
-        pos_ += 4;
+      } else if (text_[++pos_] == 'u') {
+        // Escapes beyond ASCII stay as written: the test compares them as text.
+        const std::string hex = text_.substr(pos_ + 1, 4);
         const unsigned long code = std::stoul(hex, nullptr, 16);
         s += code < 0x80 ? std::string(1, static_cast<char>(code)) : "\\u" + hex;
-      } else if (c == '"' || c == '\\' || c == '/') {
-        s += c;
+        pos_ += 4;
+      } else if (std::string("\"\\/").find(Peek()) != std::string::npos) {
+        s += Peek();
       } else {
         throw std::runtime_error("unknown escape");
       }
     }
+    ++pos_;
     return s;
   }
-  TJson Read() {
-    const char c = pos_ < text_.size() ? text_[pos_] : '\0';
-    if (c == '"') return {String()};
-    if (c == 'n') return Expect("null"), TJson{nullptr};
-    if (c == 't') return Expect("true"), TJson{true};
-    if (c == 'f') return Expect("false"), TJson{false};
-    if (c == '[') {
-      std::vector<TJson> items;
-      Expect("[");
-      if (text_[pos_] != ']') {
-        items.push_back(Read());
-        while (text_[pos_] == ',') ++pos_, items.push_back(Read());
+  void Read(const std::string& path) {
+    const std::string prefix = path.empty() ? "" : path + ".";
+    std::size_t count = 0;
+    if (Peek() == '[') {
+      for (Expect("["); Peek() != ']'; ++count) {
+        if (count > 0) Expect(",");
+        Read(prefix + std::to_string(count));
       }
-      Expect("]");
-      return {std::move(items)};
+      flat_[prefix + "#"] = std::to_string(count);
+      return Expect("]");
     }
-    if (c == '{') {
-      std::map<std::string, TJson> members;
-      Expect("{");
-      while (text_[pos_] != '}') {
-        if (!members.empty()) Expect(",");
-        std::string key = String();
+    if (Peek() == '{') {
+      for (Expect("{"); Peek() != '}'; ++count) {
+        if (count > 0) Expect(",");
+        const std::string key = String();
         Expect(":");
-        if (!members.emplace(std::move(key), Read()).second)
-          throw std::runtime_error("repeated key");
+        if (flat_.count(prefix + key) != 0) throw std::runtime_error("repeated key " + key);
+        Read(prefix + key);
       }
-      Expect("}");
-      return {std::move(members)};
+      return Expect("}");
     }
-    std::size_t used = 0;
-    const long number = std::stol(text_.substr(pos_), &used);
-    pos_ += used;
-    return {number};
+    if (Peek() == '"') {
+      flat_[path] = String();
+      return;
+    }
+    const std::size_t end = text_.find_first_of(",]}", pos_);
+    flat_[path] = text_.substr(pos_, end - pos_);
+    pos_ = end;
+    const std::string& word = flat_[path];
+    if (word != "null" && word != "true" && word != "false" &&
+        word.find_first_not_of("-0123456789") != std::string::npos)
+      throw std::runtime_error("bad value " + word);
   }
 
   const std::string& text_;
   std::size_t pos_ = 0;
+  TFlatJson flat_;
 };
 
-std::vector<TJson> ReadLines(const std::string& out) {
-  std::vector<TJson> objects;
+std::vector<TFlatJson> ReadLines(const std::string& out) {
+  std::vector<TFlatJson> objects;
   std::istringstream lines(out);
   for (std::string line; std::getline(lines, line);) {
     try {
@@ -140,40 +123,40 @@ TEST(InfoCli, JsonParsesAndMatchesTheDocument) {
   const cli_test::TRun run = RunCli(args);
   EXPECT_EQ(run.Status, 0);
   EXPECT_EQ(run.Err, "");
-  const std::vector<TJson> objects = ReadLines(run.Out);
+  const std::vector<TFlatJson> objects = ReadLines(run.Out);
   ASSERT_EQ(objects.size(), files.size());
+  auto text = [](auto value) { return std::to_string(value); };
   for (std::size_t f = 0; f < files.size(); ++f) {
     SCOPED_TRACE(files[f]);
-    const TJson& o = objects[f];
+    const TFlatJson& o = objects[f];
     const std::string expectedName = files[f] == latin1 ? scratch / "caf\\uFFFD.gif" : files[f];
-    EXPECT_EQ(o["file"].Str(), expectedName);
+    EXPECT_EQ(o.at("file"), expectedName);
     gif::TGIFImage image;
     image.LoadFile(files[f]);
-    EXPECT_EQ(o["signature"].Str(), image.FormatVersion() == gif::fv89a ? "GIF89a" : "GIF87a");
-    EXPECT_EQ(o["screenWidth"].Int(), image.ScreenWidth());
-    EXPECT_EQ(o["screenHeight"].Int(), image.ScreenHeight());
-    EXPECT_EQ(o["colorResolution"].Int(), image.ColorRes());
-    EXPECT_EQ(o["backgroundIndex"].Int(), image.BackgroundIndex());
-    EXPECT_EQ(o["globalTableSize"].Int(), image.GlobalMap().EntryCount());
-    ASSERT_EQ(o["frameCount"].Int(), image.Frames().Count());
-    ASSERT_EQ(o["frames"].Size(), static_cast<std::size_t>(image.Frames().Count()));
+    EXPECT_EQ(o.at("signature"), image.FormatVersion() == gif::fv89a ? "GIF89a" : "GIF87a");
+    EXPECT_EQ(o.at("screenWidth"), text(image.ScreenWidth()));
+    EXPECT_EQ(o.at("screenHeight"), text(image.ScreenHeight()));
+    EXPECT_EQ(o.at("colorResolution"), text(image.ColorRes()));
+    EXPECT_EQ(o.at("backgroundIndex"), text(image.BackgroundIndex()));
+    EXPECT_EQ(o.at("globalTableSize"), text(image.GlobalMap().EntryCount()));
+    EXPECT_EQ(o.at("frameCount"), text(image.Frames().Count()));
+    ASSERT_EQ(o.at("frames.#"), text(image.Frames().Count()));
     for (int i = 0; i < image.Frames().Count(); ++i) {
       const gif::TGIFSubImage& frame = image.Frames().Frame(i);
-      const TJson& j = o["frames"][static_cast<std::size_t>(i)];
-      EXPECT_EQ(j["left"].Int(), frame.Descriptor.Left);
-      EXPECT_EQ(j["top"].Int(), frame.Descriptor.Top);
-      EXPECT_EQ(j["width"].Int(), frame.Descriptor.Width);
-      EXPECT_EQ(j["height"].Int(), frame.Descriptor.Height);
-      EXPECT_EQ(std::get<bool>(j["interlaced"].Value), frame.IsInterlaced());
-      EXPECT_EQ(j["localTableSize"].Int(), frame.LocalMap().EntryCount());
-      EXPECT_EQ(j["extensions"].Size(), static_cast<std::size_t>(frame.Extensions().ItemCount()));
+      const std::string at = "frames." + text(i) + ".";
+      EXPECT_EQ(o.at(at + "left"), text(frame.Descriptor.Left));
+      EXPECT_EQ(o.at(at + "top"), text(frame.Descriptor.Top));
+      EXPECT_EQ(o.at(at + "width"), text(frame.Descriptor.Width));
+      EXPECT_EQ(o.at(at + "height"), text(frame.Descriptor.Height));
+      EXPECT_EQ(o.at(at + "interlaced"), frame.IsInterlaced() ? "true" : "false");
+      EXPECT_EQ(o.at(at + "localTableSize"), text(frame.LocalMap().EntryCount()));
+      EXPECT_EQ(o.at(at + "extensions.#"), text(frame.Extensions().ItemCount()));
       const gif::TGIFGraphicControlExtension* control = frame.GraphicControl();
-      EXPECT_EQ(j["delay"].Int(), control ? control->DelayTime() : 0);
-      EXPECT_EQ(j["disposal"].Int(), control ? control->DisposalMethod() : 0);
-      if (control && control->TransparentColorFlag())
-        EXPECT_EQ(j["transparentIndex"].Int(), control->TransparentColorIndex());
-      else
-        EXPECT_TRUE(std::holds_alternative<std::nullptr_t>(j["transparentIndex"].Value));
+      EXPECT_EQ(o.at(at + "delay"), text(control ? control->DelayTime() : 0));
+      EXPECT_EQ(o.at(at + "disposal"), text(control ? control->DisposalMethod() : 0));
+      EXPECT_EQ(o.at(at + "transparentIndex"), control && control->TransparentColorFlag()
+                                                   ? text(control->TransparentColorIndex())
+                                                   : "null");
     }
   }
 }
