@@ -17,9 +17,14 @@ TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged, int signa
   const std::string outName = capture / "stdout";
   const std::string errName = capture / "stderr";
   std::vector<std::string> command;
-  if (asUnprivileged && ::geteuid() == 0)
+  std::string program = TINTWELL_CLI;
+  if (asUnprivileged && ::geteuid() == 0) {
     command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-  command.push_back(TINTWELL_CLI);
+    // A copy in the open scratch folder: the build folder may be closed to nobody.
+    program = capture / "tintwell-cli";
+    std::filesystem::copy_file(TINTWELL_CLI, program);
+  }
+  command.push_back(program);
   command.insert(command.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : command) argv.push_back(arg.data());
