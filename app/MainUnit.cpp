@@ -246,9 +246,9 @@ std::vector<gif::TGIFColorMap*> TfrmMain::StartMaps() {
 
 void TfrmMain::imgColorMapMouseMove(int x, int y) {
   if (!FLoaded) return;
+  FLastHover = QPoint(x, y);
   // Without a table there is nothing to read out; asking the map would raise
   // an error box on every mouse movement.
-  FLastHover = QPoint(x, y);
   const auto colour = imgColorMap.ColourAt(x, y);
   if (!colour) return;
   edtR.setText(QString::number(colour->Red));
