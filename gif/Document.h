@@ -11,6 +11,7 @@
 
 #include "gif/Basics.h"
 #include "gif/ColorMap.h"
+#include "gif/Format.h"
 
 namespace gif {
 
@@ -97,7 +98,7 @@ class TGIFHeader : public TGIFItem {
 
 // The image descriptor in file order.
 struct TImageDescriptor {
-  uint8_t Separator = 0x2C;
+  uint8_t Separator = fmt::ImageSeparator;
   uint16_t Left = 0;
   uint16_t Top = 0;
   uint16_t Width = 0;
@@ -129,7 +130,7 @@ class TGIFSubImage : public TGIFItem {
   TGIFGraphicControlExtension* GraphicControl() const { return graphicControl_; }
   void SetGraphicControl(TGIFGraphicControlExtension* extension) { graphicControl_ = extension; }
 
-  bool IsInterlaced() const { return (Descriptor.PackedFields & 0x40) != 0; }
+  bool IsInterlaced() const { return (Descriptor.PackedFields & fmt::InterlaceFlag) != 0; }
   bool IsEmpty() const;
   // Frees any buffer, then allocates Width x Height zero bytes (none for 0).
   void AllocatePixels();

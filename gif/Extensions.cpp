@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "gif/AppExtensions.h"
+#include "gif/Format.h"
 #include "gif/Messages.h"
 #include "gif/SubBlocks.h"
 
@@ -12,9 +13,6 @@ namespace gif {
 
 namespace {
 
-constexpr uint8_t kExtensionIntroducer = 0x21;
-constexpr uint8_t kImageSeparator = 0x2C;
-constexpr uint8_t kTrailer = 0x3B;
 constexpr int kWarning = 1;
 
 std::unique_ptr<TExtensionList> labelRegistry;
@@ -30,7 +28,7 @@ const TGIFExtensionKind* TGIFExtension::ResolveClass(const TGIFExtensionKind& se
 }
 
 void TGIFExtension::SaveToStream(TStream& stream) {
-  PutByte(stream, kExtensionIntroducer);
+  PutByte(stream, fmt::ExtensionIntroducer);
   PutByte(stream, ExtensionLabel());
 }
 
@@ -41,7 +39,7 @@ void TGIFExtension::LoadFromStream(TStream& stream) {
 // ---- TGIFGraphicControlExtension ---------------------------------------------
 
 const TGIFExtensionKind TGIFGraphicControlExtension::Kind{
-    0xF9, "TGIFGraphicControlExtension", &TGIFExtension::ResolveClass,
+    fmt::GraphicControlLabel, "TGIFGraphicControlExtension", &TGIFExtension::ResolveClass,
     &TGIFGraphicControlExtension::ConstructForFrame};
 
 std::unique_ptr<TGIFExtension> TGIFGraphicControlExtension::ConstructForFrame(TGIFSubImage& frame) {
@@ -61,14 +59,16 @@ TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
 
 void TGIFGraphicControlExtension::SetTransparentColorFlag(bool value) {
   if (value)
-    record_.PackedFields |= 0x01;
+    record_.PackedFields |= fmt::TransparentColorFlag;
   else
-    record_.PackedFields &= static_cast<uint8_t>(~0x01);
+    record_.PackedFields &= static_cast<uint8_t>(~fmt::TransparentColorFlag);
   OwnerFrame().SetHasTransparency(value);
 }
 
 void TGIFGraphicControlExtension::SetDisposalMethod(uint8_t value) {
-  record_.PackedFields = static_cast<uint8_t>((record_.PackedFields & ~0x1C) | ((value & 7) << 2));
+  record_.PackedFields =
+      static_cast<uint8_t>((record_.PackedFields & ~fmt::DisposalMask) |
+                           ((value & fmt::DisposalValueMask) << fmt::DisposalShift));
 }
 
 void TGIFGraphicControlExtension::SetTransparentColorIndex(uint8_t value) {
@@ -115,8 +115,9 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream& stream) {
 
 // ---- TGIFTextExtension -------------------------------------------------------
 
-const TGIFExtensionKind TGIFTextExtension::Kind{
-    0x01, "TGIFTextExtension", &TGIFExtension::ResolveClass, &TGIFTextExtension::ConstructForFrame};
+const TGIFExtensionKind TGIFTextExtension::Kind{fmt::PlainTextLabel, "TGIFTextExtension",
+                                                &TGIFExtension::ResolveClass,
+                                                &TGIFTextExtension::ConstructForFrame};
 
 std::unique_ptr<TGIFExtension> TGIFTextExtension::ConstructForFrame(TGIFSubImage& frame) {
   return std::make_unique<TGIFTextExtension>(frame);
@@ -136,7 +137,7 @@ void TGIFTextExtension::LoadFromStream(TStream& stream) {
 
 // ---- TGIFCommentExtension ----------------------------------------------------
 
-const TGIFExtensionKind TGIFCommentExtension::Kind{0xFE, "TGIFCommentExtension",
+const TGIFExtensionKind TGIFCommentExtension::Kind{fmt::CommentLabel, "TGIFCommentExtension",
                                                    &TGIFExtension::ResolveClass,
                                                    &TGIFCommentExtension::ConstructForFrame};
 
@@ -159,8 +160,8 @@ void TGIFCommentExtension::LoadFromStream(TStream& stream) {
 void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage& frame) {
   uint8_t next = 0;
   if (stream.Read(&next, 1) != 1) return;
-  while (next != kImageSeparator && next != kTrailer) {
-    if (next != kExtensionIntroducer) {
+  while (next != fmt::ImageSeparator && next != fmt::Trailer) {
+    if (next != fmt::ExtensionIntroducer) {
       ReportWarning(kWarning, msg::BadExtensionIntroducer);
       break;
     }
@@ -215,7 +216,7 @@ const TGIFExtensionKind* PeekExtensionKind(TStream& stream) {
 uint8_t ReadIntroducer(TStream& stream) {
   uint8_t header[2];
   ReadExact(stream, header, sizeof header);
-  if (header[0] != kExtensionIntroducer) RaiseGIFError(msg::BadExtensionIntroducer);
+  if (header[0] != fmt::ExtensionIntroducer) RaiseGIFError(msg::BadExtensionIntroducer);
   return header[1];
 }
 

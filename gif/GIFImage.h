@@ -7,6 +7,7 @@
 #include "gif/ColorMap.h"
 #include "gif/Document.h"
 #include "gif/Extensions.h"
+#include "gif/Format.h"
 #include "gif/Messages.h"
 #include "gif/Platform.h"
 #include "gif/Settings.h"

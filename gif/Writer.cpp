@@ -2,6 +2,7 @@
 // extensions, descriptor, local colour table and image data, and the trailer.
 #include "gif/Document.h"
 #include "gif/Extensions.h"
+#include "gif/Format.h"
 #include "gif/LZWEncoder.h"
 #include "gif/Messages.h"
 #include "gif/SafeSave.h"
@@ -59,7 +60,7 @@ void TGIFHeader::SaveToStream(TStream& stream) {
   record[11] = Screen.BackgroundColorIndex;
   record[12] = Screen.AspectRatio;
   stream.WriteBuffer(record, sizeof record);
-  if ((Screen.PackedFields & 0x80) != 0) ColorMap().WriteTable(stream);
+  if ((Screen.PackedFields & fmt::GlobalTableFlag) != 0) ColorMap().WriteTable(stream);
 }
 
 void TGIFImageList::SaveToStream(TStream& stream) {
@@ -92,7 +93,7 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
 }
 
 void TGIFTrailer::SaveToStream(TStream& stream) {
-  PutByte(stream, 0x3B);
+  PutByte(stream, fmt::Trailer);
 }
 
 }  // namespace gif
