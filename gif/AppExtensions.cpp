@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "gif/ExtensionRegistry.h"
 #include "gif/Format.h"
 #include "gif/Messages.h"
+#include "gif/Settings.h"
 #include "gif/SubBlocks.h"
 
 namespace gif {
@@ -214,6 +216,7 @@ TAppExtensionList& IdentRegistry() {
     registry->RegisterKind(TGIFAppExtNSLoop::Kind, MakeAppIdentifier("NETSCAPE2.0"));
     registry->RegisterKind(TGIFAppExtNSLoop::Kind, MakeAppIdentifier("ANIMEXTS1.0"));
     identRegistry = std::move(registry);
+    FreeAtShutdown(&FreeIdentRegistry);
   }
   return *identRegistry;
 }

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "gif/Extensions.h"
 #include "gif/Format.h"
 #include "gif/Messages.h"
 #include "gif/Settings.h"
@@ -73,7 +72,7 @@ void TGIFList::DeleteAll() {
 // ---- TGIFHeader --------------------------------------------------------------
 
 TGIFHeader::TGIFHeader(TGIFImage* image)
-    : TGIFItem(image), colorMap_(std::make_unique<TGIFGlobalColorMap>(this)) {
+    : TGIFItem(image), colorMap_(std::make_unique<TGIFGlobalColorMap>(this, image)) {
   ResetFields();
 }
 
@@ -118,7 +117,7 @@ void TGIFHeader::UpdatePackedFields() {
 
 TGIFSubImage::TGIFSubImage(TGIFImage* image)
     : TGIFItem(image),
-      localMap_(std::make_unique<TGIFLocalColorMap>(this)),
+      localMap_(std::make_unique<TGIFLocalColorMap>(this, image)),
       extensions_(std::make_unique<TGIFExtensionList>(image)) {}
 
 // A frame is destroyed only by whoever owns it: its list takes it out of the

@@ -16,8 +16,9 @@
 namespace gif {
 
 class TGIFImage;
-class TGIFExtensionList;
+class TGIFExtension;
 class TGIFGraphicControlExtension;
+class TGIFSubImage;
 
 // Any element of a document; knows the document it belongs to.
 class TGIFItem : public TPersistent {
@@ -60,6 +61,19 @@ class TGIFList : public TPersistent {
  private:
   TGIFImage* image_;
   std::vector<std::unique_ptr<TGIFItem>> items_;
+};
+
+// A frame's extension blocks in file order. The extensions themselves are in
+// gif/Extensions.h, which also defines Extension.
+class TGIFExtensionList : public TGIFList {
+ public:
+  using TGIFList::TGIFList;
+  const char* ClassName() const override { return "TGIFExtensionList"; }
+  TGIFExtension& Extension(int index) const;
+  // Reads the run of extensions at the stream position on behalf of frame and
+  // leaves the stream at the byte that ended it (image separator, trailer or
+  // an unexpected byte), or at the end of the data.
+  void LoadFromStream(TStream& stream, TGIFSubImage& frame);
 };
 
 // The logical screen descriptor in file order.
@@ -182,8 +196,8 @@ class TGIFImageList : public TGIFList {
 using TGIFWarning =
     std::function<void(TPersistent* sender, int severity, const std::string& message)>;
 
-// The GIF document.
-class TGIFImage : public TGraphic {
+// The GIF document; the sink of every warning its parts report.
+class TGIFImage : public TGraphic, public TGIFWarningSink {
  public:
   TGIFImage();
   ~TGIFImage() override;
@@ -229,7 +243,7 @@ class TGIFImage : public TGraphic {
   void ReservePixels(int width, int height);
   // Optional subscriber for non-fatal warnings.
   TGIFWarning WarningHandler;
-  virtual void ReportWarning(TPersistent* sender, int severity, const std::string& message);
+  void ReportWarning(TPersistent* sender, int severity, const std::string& message) override;
 
   // Lets the frame list report progress through the document's subscriber.
   void NotifyProgress(TPersistent* sender, TProgressStage stage, int percentDone, bool redrawNow,

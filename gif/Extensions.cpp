@@ -4,7 +4,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "gif/AppExtensions.h"
 #include "gif/Format.h"
 #include "gif/Messages.h"
 #include "gif/SubBlocks.h"
@@ -14,8 +13,6 @@ namespace gif {
 namespace {
 
 constexpr int kWarning = 1;
-
-std::unique_ptr<TExtensionList> labelRegistry;
 
 }  // namespace
 
@@ -155,63 +152,7 @@ void TGIFCommentExtension::LoadFromStream(TStream& stream) {
   ReadTextBlocks(stream, Lines);
 }
 
-// ---- TGIFExtensionList -------------------------------------------------------
-
-void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage& frame) {
-  uint8_t next = 0;
-  if (stream.Read(&next, 1) != 1) return;
-  while (next != fmt::ImageSeparator && next != fmt::Trailer) {
-    if (next != fmt::ExtensionIntroducer) {
-      ReportWarning(kWarning, msg::BadExtensionIntroducer);
-      break;
-    }
-    const TGIFExtensionKind* kind = PeekExtensionKind(stream);
-    if (kind == nullptr) RaiseGIFError(msg::UnknownExtension);
-    stream.Seek(-1, TSeekOrigin::soCurrent);
-    // Owned here until loaded: a load that raises frees it, unlisted.
-    std::unique_ptr<TGIFExtension> extension = kind->ConstructForFrame(frame);
-    extension->LoadFromStream(stream);
-    Append(std::move(extension));
-    if (stream.Read(&next, 1) != 1) return;
-  }
-  // The caller reads the byte that ended the run.
-  stream.Seek(-1, TSeekOrigin::soCurrent);
-}
-
-// ---- Kind resolution and the label registry ----------------------------------
-
-TExtensionList& LabelRegistry() {
-  if (!labelRegistry) {
-    auto registry = std::make_unique<TExtensionList>();
-    for (const TGIFExtensionKind* kind :
-         {&TGIFTextExtension::Kind, &TGIFGraphicControlExtension::Kind, &TGIFCommentExtension::Kind,
-          &TGIFApplicationExtension::Kind})
-      registry->RegisterKind(*kind, kind->Label);
-    labelRegistry = std::move(registry);
-  }
-  return *labelRegistry;
-}
-
-void FreeLabelRegistry() {
-  labelRegistry.reset();
-}
-
-const TGIFExtensionKind* PeekExtensionKind(TStream& stream) {
-  const int64_t labelPosition = stream.Position();
-  const TGIFExtensionKind* kind = nullptr;
-  uint8_t label = 0;
-  if (stream.Read(&label, 1) == 1) kind = LabelRegistry().FindKind(label);
-  // Each step reads on where the previous one stopped, until a kind settles on
-  // itself. A step that changes the kind has consumed bytes, so the chain ends
-  // at the latest where the data does.
-  while (kind != nullptr) {
-    const TGIFExtensionKind* next = kind->ResolveClass(*kind, stream);
-    if (next == kind) break;
-    kind = next;
-  }
-  stream.SetPosition(labelPosition);
-  return kind;
-}
+// ---- Introducer -------------------------------------------------------------
 
 uint8_t ReadIntroducer(TStream& stream) {
   uint8_t header[2];

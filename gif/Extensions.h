@@ -150,17 +150,9 @@ class TGIFCommentExtension : public TGIFExtension {
   void LoadFromStream(TStream& stream) override;
 };
 
-// A frame's extension blocks in file order.
-class TGIFExtensionList : public TGIFList {
- public:
-  using TGIFList::TGIFList;
-  const char* ClassName() const override { return "TGIFExtensionList"; }
-  TGIFExtension& Extension(int index) const { return static_cast<TGIFExtension&>(ItemAt(index)); }
-  // Reads the run of extensions at the stream position on behalf of frame and
-  // leaves the stream at the byte that ended it (image separator, trailer or
-  // an unexpected byte), or at the end of the data.
-  void LoadFromStream(TStream& stream, TGIFSubImage& frame);
-};
+inline TGIFExtension& TGIFExtensionList::Extension(int index) const {
+  return static_cast<TGIFExtension&>(ItemAt(index));
+}
 
 // A process-wide table of (kind, key) entries. Lookup runs from the last entry
 // to the first, so a kind registered later for the same key takes precedence.
@@ -187,16 +179,6 @@ class TKindRegistry {
 
 // Label byte -> extension kind.
 using TExtensionList = TKindRegistry<uint8_t>;
-
-// The label registry, created with its fixed entries on first use.
-TExtensionList& LabelRegistry();
-// Frees the label registry; the next use creates it afresh.
-void FreeLabelRegistry();
-
-// With the stream just after an introducer: the kind that loads the block, or
-// none for an unknown label or data that ends before the kind is settled. The
-// stream is left at the label byte.
-const TGIFExtensionKind* PeekExtensionKind(TStream& stream);
 
 // Reads the two header bytes, checks the introducer and returns the label.
 uint8_t ReadIntroducer(TStream& stream);

@@ -1,9 +1,9 @@
-// Loading GIF files into a document.
+#include "gif/Reader.h"
+
 #include <cmath>
 #include <string>
 
-#include "gif/Document.h"
-#include "gif/Extensions.h"
+#include "gif/ExtensionRegistry.h"
 #include "gif/Format.h"
 #include "gif/LZWDecoder.h"
 #include "gif/Messages.h"
@@ -12,12 +12,6 @@
 namespace gif {
 
 namespace {
-
-// The signature is accepted in either letter case; the version is not looked at.
-bool IsSignature(const uint8_t* bytes) {
-  auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c; };
-  return upper(bytes[0]) == 'G' && upper(bytes[1]) == 'I' && upper(bytes[2]) == 'F';
-}
 
 // Reads up to the first byte that is not 0; false when the data ends first.
 bool ReadBlockByte(TStream& stream, uint8_t& byte) {
@@ -31,9 +25,15 @@ void StepBack(TStream& stream) {
   stream.Seek(-1, TSeekOrigin::soCurrent);
 }
 
-// Raises when a frame of width x height pixels would take `used` pixels past
-// `limit`. Both sides stay below 2^64: used never passes the limit it was
-// checked against, and a frame has fewer than 2^32 pixels.
+}  // namespace
+
+bool IsGIFSignature(const uint8_t* bytes) {
+  auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c; };
+  return upper(bytes[0]) == 'G' && upper(bytes[1]) == 'I' && upper(bytes[2]) == 'F';
+}
+
+// Both sides stay below 2^64: used never passes the limit it was checked
+// against, and a frame has fewer than 2^32 pixels.
 void CheckPixelLimit(uint64_t used, uint64_t limit, int width, int height) {
   const uint64_t pixels = uint64_t(width) * uint64_t(height);
   if (used <= limit && pixels <= limit - used) return;
@@ -41,8 +41,6 @@ void CheckPixelLimit(uint64_t used, uint64_t limit, int width, int height) {
       FormatMessage(msg::PixelLimitExceeded,
                     {std::to_string(width), std::to_string(height), std::to_string(limit)}));
 }
-
-}  // namespace
 
 void TGIFImage::ReservePixels(int width, int height) {
   CheckPixelLimit(reservedPixels_, MaxPixels, width, height);
@@ -78,10 +76,10 @@ void TGIFHeader::LoadFromStream(TStream& stream) {
   uint8_t signature[6];
   ReadExact(stream, signature, sizeof signature);
   // Some files carry four bytes of something else in front of the header.
-  if (!IsSignature(signature)) {
+  if (!IsGIFSignature(signature)) {
     stream.SetPosition(start + 4);
     ReadExact(stream, signature, sizeof signature);
-    if (!IsSignature(signature)) RaiseGIFError(msg::BadSignature);
+    if (!IsGIFSignature(signature)) RaiseGIFError(msg::BadSignature);
   }
 
   uint8_t screen[7];
@@ -161,6 +159,27 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
     LocalMap().ReadTable(stream, fmt::TableSize(Descriptor.PackedFields));
 
   DecodeImageData(*this, stream);
+}
+
+void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage& frame) {
+  uint8_t next = 0;
+  if (stream.Read(&next, 1) != 1) return;
+  while (next != fmt::ImageSeparator && next != fmt::Trailer) {
+    if (next != fmt::ExtensionIntroducer) {
+      ReportWarning(1, msg::BadExtensionIntroducer);
+      break;
+    }
+    const TGIFExtensionKind* kind = PeekExtensionKind(stream);
+    if (kind == nullptr) RaiseGIFError(msg::UnknownExtension);
+    stream.Seek(-1, TSeekOrigin::soCurrent);
+    // Owned here until loaded: a load that raises frees it, unlisted.
+    std::unique_ptr<TGIFExtension> extension = kind->ConstructForFrame(frame);
+    extension->LoadFromStream(stream);
+    Append(std::move(extension));
+    if (stream.Read(&next, 1) != 1) return;
+  }
+  // The caller reads the byte that ended the run.
+  stream.Seek(-1, TSeekOrigin::soCurrent);
 }
 
 void TGIFTrailer::LoadFromStream(TStream& stream) {

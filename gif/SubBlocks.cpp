@@ -1,10 +1,10 @@
 #include "gif/SubBlocks.h"
-#include "gif/Format.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "gif/Basics.h"
+#include "gif/Format.h"
 #include "gif/Messages.h"
 
 namespace gif {

@@ -1,6 +1,5 @@
-// Saving a document as a GIF file: header and global colour table, each frame's
-// extensions, descriptor, local colour table and image data, and the trailer.
-#include "gif/Document.h"
+#include "gif/Writer.h"
+
 #include "gif/Extensions.h"
 #include "gif/Format.h"
 #include "gif/LZWEncoder.h"
@@ -9,9 +8,6 @@
 
 namespace gif {
 
-namespace {
-
-// done * 100 / total, rounded to the nearest integer, ties to even.
 int PercentDone(int done, int total) {
   const int64_t scaled = int64_t{done} * 100;
   int64_t percent = scaled / total;
@@ -19,8 +15,6 @@ int PercentDone(int done, int total) {
   if (twiceRest > total || (twiceRest == total && percent % 2 != 0)) ++percent;
   return static_cast<int>(percent);
 }
-
-}  // namespace
 
 void TGIFImage::SaveFile(const std::string& fileName) {
   // Encoded in memory, then written in one go: the temporary file sees a
