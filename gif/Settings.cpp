@@ -2,10 +2,18 @@
 
 #include <unistd.h>
 
-#include "gif/AppExtensions.h"
-#include "gif/Extensions.h"
+#include <vector>
 
 namespace gif {
+
+namespace {
+
+std::vector<void (*)()>& Releases() {
+  static std::vector<void (*)()> releases;
+  return releases;
+}
+
+}  // namespace
 
 TGIFLibrarySettings& LibrarySettings() {
   static TGIFLibrarySettings settings;
@@ -25,8 +33,14 @@ uint64_t DocumentMemoryBudget() {
 }
 
 void LibraryShutdown() {
-  FreeLabelRegistry();
-  FreeIdentRegistry();
+  // Taken out first: a release that makes something anew registers afresh.
+  std::vector<void (*)()> releases;
+  releases.swap(Releases());
+  for (void (*release)() : releases) release();
+}
+
+void FreeAtShutdown(void (*release)()) {
+  Releases().push_back(release);
 }
 
 }  // namespace gif

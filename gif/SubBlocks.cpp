@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "gif/Basics.h"
+#include "gif/Format.h"
 #include "gif/Messages.h"
 
 namespace gif {
@@ -105,7 +106,7 @@ void TGIFWriter::FlushBlock() {
 void TGIFWriter::WriteTerminator() {
   CloseSubBlock();
   // The empty sub-block that follows is the terminator; StartBlock left room.
-  buffer_[blockStart_] = 0;
+  buffer_[blockStart_] = fmt::BlockTerminator;
   const std::size_t end = blockStart_ + 1;
   blockStart_ = 0;
   count_ = 1;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "gif/AppExtensions.h"
+#include "gif/ExtensionRegistry.h"
 #include "gif/Extensions.h"
 
 TEST(TGIFRegistration, RegistersExtensionAndClipboardFormatUntilShutdown) {
