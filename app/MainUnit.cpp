@@ -224,7 +224,8 @@ void TfrmMain::PaintGrid() {
   imgColorMap.SetMap(&map);
   const gif::TGIFColorMap* const maps[] = {&map};
   std::vector<int> changed;
-  const auto count = edit::CountChanges(maps, FieldRequest(), &map, &changed);
+  // What Start will change, boxes or not; nothing until some pass is defined.
+  const auto count = edit::CountStartChanges(maps, FieldRequest(), &map, &changed);
   imgColorMap.Paint(changed);
   if (!count || map.EntryCount() == 0) {
     stbMatchText.clear();
