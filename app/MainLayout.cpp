@@ -158,6 +158,8 @@ void TMainLayout::BuildMenuAndToolBar() {
   highlighted.setColor(QPalette::Highlight, MenuHighlight);
   highlighted.setColor(QPalette::HighlightedText, highlighted.color(QPalette::WindowText));
 
+  // Set before the geometry, which a change of style would undo.
+  ActionMainMenuBar1.setStyle(&MenuFrameStyle());
   ActionMainMenuBar1.setNativeMenuBar(false);
   ActionMainMenuBar1.setGeometry(0, 0, ClientWidth, 24);
   ActionMainMenuBar1.setPalette(highlighted);
@@ -174,6 +176,7 @@ void TMainLayout::BuildMenuAndToolBar() {
   mnuHelp.setTitle(QStringLiteral("&Help"));
   mnuHelp.addAction(&actAbout);
   for (QMenu* menu : {&mnuFile, &mnuEdit, &mnuView, &mnuHelp}) {
+    menu->setStyle(&MenuFrameStyle());
     // Menus are windows of their own and do not inherit the window's look.
     menu->setFont(WindowFont());
     menu->setPalette(highlighted);
@@ -204,6 +207,8 @@ void TMainLayout::BuildMenuAndToolBar() {
   stbMain.setGeometry(0, ClientHeight - 19, ClientWidth, 19);
   stbMain.addWidget(&stbMainText, 1);
   stbMain.addPermanentWidget(&stbMatchText);
+  // Off the window's right edge.
+  stbMatchText.setContentsMargins(0, 0, 6, 0);
 }
 
 void TMainLayout::BuildControls() {

@@ -10,6 +10,7 @@
 
 #include "app/Application.h"
 #include "app/Hourglass.h"
+#include "app/WindowStyle.h"
 #include "edit/Recolour.h"
 
 namespace app {
@@ -122,7 +123,10 @@ void TfrmMain::OpenFile(const QString& name) {
   FLoaded = true;
   FHistory.clear();
   FSavedEntries = ReadEntries(FGIFImage->GlobalMap());
-  if (FPreview) FPreview->SetDocument(FGIFImage.get());
+  if (FPreview) {
+    FPreview->SetDocument(FGIFImage.get());
+    FPreview->setWindowTitle(PreviewCaption(name));
+  }
   FKeeper.Opened(name);
   FKeeper.SetModified(false);
   UpdateDisplay();
@@ -176,6 +180,9 @@ void TfrmMain::actPreviewExecute() {
   if (!FPreview) {
     FPreview = std::make_unique<TfrmPreview>(this);
     FPreview->SetDocument(FLoaded ? FGIFImage.get() : nullptr);
+    FPreview->setWindowTitle(PreviewCaption(FLoaded ? FFileName : QString()));
+    // Beside the window, so the grid and the picture show together.
+    PlaceBeside(*FPreview, *this);
   }
   FPreview->show();
   FPreview->raise();
@@ -209,11 +216,12 @@ void TfrmMain::UpdateDisplay() {
     case gif::fvNone:
       break;  // a document without frames keeps the previous text
   }
-  edtScrnWidth.setText(QString::number(FGIFImage->ScreenWidth()));
-  edtScrnHeight.setText(QString::number(FGIFImage->ScreenHeight()));
-  edtColorRes.setText(QString::number(FGIFImage->ColorRes()));
-  edtBPP.setText(QString::number(FGIFImage->PixelBits()));
-  edtBackground.setText(QString::number(FGIFImage->BackgroundIndex()));
+  // The fields are narrow: five digits must still show whole.
+  ShowFieldValue(edtScrnWidth, QString::number(FGIFImage->ScreenWidth()));
+  ShowFieldValue(edtScrnHeight, QString::number(FGIFImage->ScreenHeight()));
+  ShowFieldValue(edtColorRes, QString::number(FGIFImage->ColorRes()));
+  ShowFieldValue(edtBPP, QString::number(FGIFImage->PixelBits()));
+  ShowFieldValue(edtBackground, QString::number(FGIFImage->BackgroundIndex()));
 
   PaintGrid();
   if (FPreview) FPreview->Refresh();

@@ -28,6 +28,7 @@ TWorkKeeper::TWorkKeeper(QWidget& window, QStatusBar& statusBar, QMenu& fileMenu
   mnuRecent.setTitle(QStringLiteral("Open &Recent"));
   mnuRecent.setFont(fileMenu.font());
   mnuRecent.setPalette(fileMenu.palette());
+  mnuRecent.setStyle(fileMenu.style());
   fileMenu.insertMenu(recentBefore, &mnuRecent);
   // Filled when it opens, so files that went away since are greyed.
   QObject::connect(&mnuRecent, &QMenu::aboutToShow, &mnuRecent, [this] {
@@ -36,6 +37,7 @@ TWorkKeeper::TWorkKeeper(QWidget& window, QStatusBar& statusBar, QMenu& fileMenu
     });
   });
   statusBar.addPermanentWidget(&stbModified);
+  stbModified.setContentsMargins(0, 0, 6, 0);
 }
 
 void TWorkKeeper::Opened(const QString& fileName) {
