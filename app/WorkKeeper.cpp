@@ -21,7 +21,8 @@ TWorkKeeper::TWorkKeeper(QWidget& window, QStatusBar& statusBar, QMenu& fileMenu
       AskOverwrite([&window](const QString& text) { return AskOverwriteBox(&window, text); }),
       mnuRecent(&fileMenu),
       stbModified(&statusBar),
-      settings_(std::make_unique<QSettings>(QStringLiteral("Marrowlake"),
+      // The same settings file as the window's other settings.
+      settings_(std::make_unique<QSettings>(QString::fromLatin1(ApplicationTitle),
                                             QString::fromLatin1(ApplicationTitle))),
       recent_(*settings_),
       progress_(statusBar) {
