@@ -183,8 +183,9 @@ void TfrmMain::actSaveAsExecute() {
 bool TfrmMain::SaveTo(const QString& name, bool checkDisk) {
   if (checkDisk && !FKeeper.MayOverwrite(name)) return false;
   {
-    // The file's present size stands in for what the document will take.
-    const TStatusProgress::TScope progress(FKeeper.Progress(), *FGIFImage, IsLargeFile(name));
+    // The size of the file read last stands in for what the document will take.
+    const TStatusProgress::TScope progress(FKeeper.Progress(), *FGIFImage,
+                                           IsLargeFile(FFileName.isEmpty() ? name : FFileName));
     FGIFImage->SaveFile(LocalFileName(name));
   }
   FSavedTables = ReadTables(*FGIFImage);
