@@ -165,6 +165,8 @@ void TMainLayout::BuildMenuAndToolBar() {
   highlighted.setColor(QPalette::Highlight, MenuHighlight);
   highlighted.setColor(QPalette::HighlightedText, highlighted.color(QPalette::WindowText));
 
+  // Set before the geometry, which a change of style would undo.
+  ActionMainMenuBar1.setStyle(&MenuFrameStyle());
   ActionMainMenuBar1.setNativeMenuBar(false);
   ActionMainMenuBar1.setGeometry(0, 0, ClientWidth, 24);
   ActionMainMenuBar1.setPalette(highlighted);
@@ -187,6 +189,7 @@ void TMainLayout::BuildMenuAndToolBar() {
   mnuHelp.setTitle(QStringLiteral("&Help"));
   mnuHelp.addAction(&actAbout);
   for (QMenu* menu : {&mnuFile, &mnuEdit, &mnuView, &mnuHelp}) {
+    menu->setStyle(&MenuFrameStyle());
     // Menus are windows of their own and do not inherit the window's look.
     menu->setFont(WindowFont());
     menu->setPalette(highlighted);
@@ -218,6 +221,8 @@ void TMainLayout::BuildMenuAndToolBar() {
   stbMain.addWidget(&stbMainText, 1);
   stbMain.addPermanentWidget(&stbTableText);
   stbMain.addPermanentWidget(&stbMatchText);
+  // Off the window's right edge.
+  stbMatchText.setContentsMargins(0, 0, 6, 0);
 }
 
 void TMainLayout::BuildControls() {

@@ -124,7 +124,9 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
   EXPECT_EQ(frm.mnuColorTable.title(), "Colour &Table");
   QStringList file;
   for (QAction* a : frm.mnuFile.actions()) file << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(file, Texts({"&Open File...", "&Save File", "S&ave File As...", "-", "&Exit"}));
+  EXPECT_EQ(file, Texts({"&Open File...", "Open &Recent", "&Save File", "S&ave File As...", "-",
+                         "&Exit"}));
+  EXPECT_EQ(frm.mnuFile.actions()[1]->menu(), &frm.Keeper().mnuRecent);
   ASSERT_EQ(frm.mnuHelp.actions().size(), 1);
   EXPECT_EQ(frm.mnuHelp.actions()[0]->text(), "&About");
 
