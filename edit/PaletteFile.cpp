@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 #include "edit/Messages.h"
+#include "gif/Document.h"
+#include "gif/Extensions.h"
 #include "gif/SafeSave.h"
 
 namespace edit {
@@ -288,6 +291,20 @@ const char* CountProblem(std::size_t count) {
 }
 
 }  // namespace
+
+TPaletteInfo PaletteInfoOf(const TColorTable& table, const gif::TGIFImage& image,
+                           const std::string& documentName) {
+  TPaletteInfo info;
+  info.Name = std::filesystem::path(documentName).stem().string();
+  if (table.IsGlobal() || table.Frame >= image.Frames().Count()) return info;
+  // The global table serves every frame, each with its own transparent
+  // index, so only a frame's own table has one to give.
+  const gif::TGIFGraphicControlExtension* control =
+      image.Frames().Frame(table.Frame).GraphicControl();
+  if (control != nullptr && control->TransparentColorFlag())
+    info.TransparentIndex = control->TransparentColorIndex();
+  return info;
+}
 
 std::optional<TPaletteFormat> PaletteFormatOfName(std::string_view fileName) {
   const std::size_t dot = fileName.find_last_of("./");

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "edit/ColorTables.h"
 #include "gif/ColorMap.h"
 
 namespace edit {
@@ -36,6 +37,11 @@ struct TPaletteInfo {
   // The Adobe table's transparent index; none when negative.
   int TransparentIndex = -1;
 };
+
+// What an export of one of a document's tables carries: the document's base
+// name, and for a frame's table the frame's transparent index.
+TPaletteInfo PaletteInfoOf(const TColorTable& table, const gif::TGIFImage& image,
+                           const std::string& documentName);
 
 // The format named by a file name's extension (.gpl, .pal, .act, .hex, in any
 // case); nullopt for any other.

@@ -292,4 +292,23 @@ TEST(PaletteFile, ImportIntoADocumentChangesOnlyTheTableAndGrowsItsBits) {
   EXPECT_TRUE(frame.HasTransparency());
 }
 
+TEST(PaletteFile, ExportInfoNamesTheDocumentAndGivesAFramesTransparentIndex) {
+  using namespace giftest;
+  const Bytes file =
+      Concat({Header(2, 2), GraphicControl(1), Descriptor(0, 0, 2, 2, 0x80),
+              Bytes{9, 9, 9, 8, 8, 8}, ImageData(2, {4, 0, 1, 0, 1, 5}), Bytes{0x3B}});
+  gif::TGIFImage doc;
+  gif::TMemoryStream in(file);
+  doc.LoadFromStream(in);
+  const std::vector<edit::TColorTable> tables = edit::ColorTables(doc);
+  ASSERT_EQ(tables.size(), 2u);
+
+  const edit::TPaletteInfo global = edit::PaletteInfoOf(tables[0], doc, "/art/sun.set.gif");
+  EXPECT_EQ(global.Name, "sun.set");
+  EXPECT_EQ(global.TransparentIndex, -1);
+  const edit::TPaletteInfo local = edit::PaletteInfoOf(tables[1], doc, "sun.gif");
+  EXPECT_EQ(local.Name, "sun");
+  EXPECT_EQ(local.TransparentIndex, 1);
+}
+
 }  // namespace
