@@ -149,13 +149,6 @@ TEST(PaletteCli, ImportChangesOnlyTheChosenTable) {
         EXPECT_EQ(Saved(a.Extensions().ItemAt(e)), Saved(b.Extensions().ItemAt(e)));
     }
   }
-
-  // Exported again, the imported colours come back.
-  const std::string back = scratch / "back.hex";
-  ASSERT_EQ(RunCli({"palette", "export", scratch / "out.gif", "-o", back}).Status, 0);
-  TPalette exported = edit::ReadPaletteFile(back);
-  exported.resize(fiveColors.size());
-  EXPECT_TRUE(Same(exported, fiveColors));
 }
 
 TEST(PaletteCli, FailuresWriteNothing) {
