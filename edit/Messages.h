@@ -18,6 +18,7 @@ inline constexpr const char* PaletteInFile = "%s: %s";
 inline constexpr const char* PaletteAtLine = "%s, line %s: %s";
 inline constexpr const char* PaletteAtByte = "%s, byte %s: %s";
 inline constexpr const char* PaletteEmpty = "the palette file is empty";
+inline constexpr const char* PaletteTooLarge = "larger than 1 MiB, too large for a palette file";
 inline constexpr const char* PaletteNoColors = "the palette holds no colours";
 inline constexpr const char* PaletteTooManyColors = "more than 256 colours";
 inline constexpr const char* PaletteUnknownFormat = "not a GIMP, JASC, Adobe or hex palette";

@@ -14,6 +14,7 @@ namespace edit {
 
 namespace {
 
+constexpr int64_t MaxPaletteFileBytes = 1 << 20;
 constexpr std::size_t ActTableBytes = 768;
 constexpr std::size_t ActTrailerBytes = 4;
 constexpr uint16_t ActNoTransparency = 0xFFFF;
@@ -353,9 +354,14 @@ TPalette ReadPalette(std::span<const uint8_t> bytes, const std::string& fileName
 }
 
 TPalette ReadPaletteFile(const std::string& fileName) {
-  gif::TMemoryStream stream;
-  stream.LoadFromFile(fileName);
-  return ReadPalette(stream.Bytes(), fileName);
+  gif::TFileStream file(fileName, gif::TFileStream::Mode::OpenRead);
+  // A file chosen by mistake (a video, a disk image) is refused before it is
+  // read into memory; 256 colours with long names fit many times over.
+  const int64_t size = file.Size();
+  if (size > MaxPaletteFileBytes) FailInFile(fileName, msg::PaletteTooLarge);
+  std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
+  file.ReadBuffer(bytes.data(), bytes.size());
+  return ReadPalette(bytes, fileName);
 }
 
 std::vector<uint8_t> WritePalette(TPaletteFormat format, std::span<const gif::TGIFColor> colors,

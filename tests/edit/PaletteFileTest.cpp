@@ -205,7 +205,7 @@ TEST(PaletteFile, MalformedFilesFailNamingTheLineOrByte) {
   }
 }
 
-TEST(PaletteFile, WhatCannotBeWrittenOrAppliedChangesNothing) {
+TEST(PaletteFile, RefusedFilesAndPalettesChangeNothing) {
   const std::string txt = Folder() + "/colours.txt";
   try {
     edit::WritePaletteFile(txt, Distinct(2));
@@ -219,6 +219,13 @@ TEST(PaletteFile, WhatCannotBeWrittenOrAppliedChangesNothing) {
   EXPECT_THROW(edit::WritePaletteFile(kept, TPalette{}), edit::EPaletteFileError);
   EXPECT_THROW(edit::WritePaletteFile(kept, Distinct(257)), edit::EPaletteFileError);
   EXPECT_EQ(FileBytes(kept), Text("00ff03\n"));
+  fs::resize_file(kept, (1 << 20) + 1);
+  try {
+    edit::ReadPaletteFile(kept);
+    ADD_FAILURE() << "read a file of more than 1 MiB";
+  } catch (const edit::EPaletteFileError& error) {
+    EXPECT_EQ(error.what(), kept + ": larger than 1 MiB, too large for a palette file");
+  }
 
   gif::TGIFGlobalColorMap map(nullptr);
   edit::ApplyPalette(map, Distinct(3));
