@@ -131,11 +131,9 @@ TMainLayout::TMainLayout(QWidget* parent)
                   QStringLiteral("GIMP palette (*.gpl)|*.gpl|JASC palette (*.pal)|*.pal|"
                                  "Adobe colour table (*.act)|*.act|Hex palette (*.hex)|*.hex"),
                   QStringLiteral("gpl")};
-  dlgImportPalette =
-      TFileDialog{QStringLiteral("Import Palette"),
-                  QStringLiteral("Palette files (*.gpl;*.pal;*.act;*.hex)|*.gpl;*.pal;*.act;*.hex|"
-                                 "All files (*.*)|*.*"),
-                  QString()};
+  dlgImportPalette = TFileDialog{
+      QStringLiteral("Import Palette"),
+      QStringLiteral("Palette files|*.gpl;*.pal;*.act;*.hex|All files (*.*)|*.*"), QString()};
 
   BuildActions();
   BuildMenuAndToolBar();

@@ -43,6 +43,11 @@ TEST_F(PaletteFileCommands, ExportThenImportGrowsTheTableAsOneUndoStep) {
   answers.push_back(PaletteFile("five.hex", "ff0000\n00ff00\n0000ff\nffffff\n808080\n"));
   frm.actImportPalette.trigger();
   EXPECT_EQ(openDialogs.back(), "Import Palette");
+  EXPECT_EQ(app::QtNameFilter(frm.dlgImportPalette.Filter),
+            "Palette files (*.gpl *.pal *.act *.hex);;All files (*.*)");
+  EXPECT_EQ(app::QtNameFilter(frm.dlgExportPalette.Filter),
+            "GIMP palette (*.gpl);;JASC palette (*.pal);;Adobe colour table (*.act);;"
+            "Hex palette (*.hex)");
   EXPECT_EQ(Shown(), (std::vector<gif::TColor>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF, 0x808080}));
   EXPECT_EQ(frm.edtBPP.text(), "3");
   ASSERT_EQ(frm.History().count(), 1);
