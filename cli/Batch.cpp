@@ -15,7 +15,7 @@
 #include "cli/Messages.h"
 #include "cli/Options.h"
 #include "gif/AppExtensions.h"
-#include "gif/Extensions.h"
+#include "gif/ExtensionRegistry.h"
 #include "gif/Settings.h"
 
 namespace cli {
