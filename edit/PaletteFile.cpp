@@ -323,7 +323,8 @@ TPaletteFormat DetectPaletteFormat(std::span<const uint8_t> bytes) {
   const std::string_view text = AsText(bytes);
   if (text.starts_with("GIMP")) return TPaletteFormat::Gimp;
   if (text.starts_with("JASC")) return TPaletteFormat::Jasc;
-  if (!std::all_of(bytes.begin(), bytes.end(), IsTextByte)) return TPaletteFormat::Act;
+  if (!std::all_of(text.begin(), text.end(), [](char c) { return IsTextByte(uint8_t(c)); }))
+    return TPaletteFormat::Act;
   // An Adobe table may by chance hold text bytes only; one of the two Adobe
   // sizes is read as text only when it begins with a hex colour.
   const bool actSize =

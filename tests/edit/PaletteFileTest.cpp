@@ -120,6 +120,7 @@ TEST(PaletteFile, HandWrittenFilesImportAsExpected) {
        Text("GIMP Palette\n1 2 3\n4 5 6"),
        {{1, 2, 3}, {4, 5, 6}}},
       {"GIMP with a UTF-8 byte order mark", Text("\xEF\xBB\xBFGIMP Palette\n7 8 9\n"), {{7, 8, 9}}},
+      {"hex with a UTF-8 byte order mark", Text("\xEF\xBB\xBF#070809\r\n"), {{7, 8, 9}}},
       {"JASC with CRLF",
        Text("JASC-PAL\r\n0100\r\n2\r\n10 20 30\r\n40 50 60\r\n"),
        {{10, 20, 30}, {40, 50, 60}}},
