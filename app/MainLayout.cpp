@@ -47,6 +47,8 @@ TMainLayout::TMainLayout(QWidget* parent)
       actOpen(this),
       actSave(this),
       actSaveAs(this),
+      actExportPalette(this),
+      actImportPalette(this),
       actExit(this),
       actAbout(this),
       actUndo(this),
@@ -124,6 +126,14 @@ TMainLayout::TMainLayout(QWidget* parent)
                         QStringLiteral("GIF files (*.gif)|*.gif|All files (*.*)|*.*"),
                         QStringLiteral("gif")};
   dlgSave = TFileDialog{QString(), dlgOpen.Filter, dlgOpen.DefaultExt};
+  dlgExportPalette =
+      TFileDialog{QStringLiteral("Export Palette"),
+                  QStringLiteral("GIMP palette (*.gpl)|*.gpl|JASC palette (*.pal)|*.pal|"
+                                 "Adobe colour table (*.act)|*.act|Hex palette (*.hex)|*.hex"),
+                  QStringLiteral("gpl")};
+  dlgImportPalette = TFileDialog{
+      QStringLiteral("Import Palette"),
+      QStringLiteral("Palette files|*.gpl;*.pal;*.act;*.hex|All files (*.*)|*.*"), QString()};
 
   BuildActions();
   BuildMenuAndToolBar();
@@ -137,6 +147,10 @@ void TMainLayout::BuildActions() {
   SetUpAction(actSave, "File", "&Save File", "Save Current File", 1, ":/save.png");
   actSave.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   SetUpAction(actSaveAs, "File", "S&ave File As...", "Save File As", 2, ":/saveas.png");
+  SetUpAction(actExportPalette, "File", "E&xport Palette...",
+              "Save the shown colour table as a palette file", -1, nullptr);
+  SetUpAction(actImportPalette, "File", "&Import Palette...",
+              "Replace the shown colour table's colours with a palette file's", -1, nullptr);
   SetUpAction(actExit, "File", "&Exit", "Exit Tintwell", -1, nullptr);
   SetUpAction(actAbout, "Help", "&About", "About Tintwell", 3, ":/about.png");
   SetUpAction(actUndo, "Edit", "&Undo", "Undo the last Start", -1, nullptr);
@@ -172,6 +186,8 @@ void TMainLayout::BuildMenuAndToolBar() {
   ActionMainMenuBar1.setPalette(highlighted);
   mnuFile.setTitle(QStringLiteral("&File"));
   mnuFile.addActions({&actOpen, &actSave, &actSaveAs});
+  mnuFile.addSeparator();
+  mnuFile.addActions({&actExportPalette, &actImportPalette});
   mnuFile.addSeparator();
   mnuFile.addAction(&actExit);
   mnuEdit.setTitle(QStringLiteral("&Edit"));

@@ -92,6 +92,10 @@ void TfrmMain::ConnectCommands() {
   connect(&actOpen, &QAction::triggered, this, Guarded([this](bool) { actOpenExecute(); }));
   connect(&actSave, &QAction::triggered, this, Guarded([this](bool) { actSaveExecute(); }));
   connect(&actSaveAs, &QAction::triggered, this, Guarded([this](bool) { actSaveAsExecute(); }));
+  connect(&actExportPalette, &QAction::triggered, this,
+          Guarded([this](bool) { actExportPaletteExecute(); }));
+  connect(&actImportPalette, &QAction::triggered, this,
+          Guarded([this](bool) { actImportPaletteExecute(); }));
   connect(&actExit, &QAction::triggered, this, Guarded([this](bool) { actExitExecute(); }));
   connect(&actAbout, &QAction::triggered, this, Guarded([this](bool) { actAboutExecute(); }));
   connect(&actUndo, &QAction::triggered, this, Guarded([this](bool) { FHistory.undo(); }));

@@ -29,6 +29,8 @@ inline constexpr const char* EntriesInTablesWillChange =
     "%1 of %2 entries in %3 tables will change";
 // The undo step of a double-click on a swatch.
 inline constexpr const char* SetColour = "Set Colour";
+// The undo step of File > Import Palette.
+inline constexpr const char* ImportPalette = "Import Palette";
 }  // namespace msg
 
 // Where the window keeps what it remembers between runs.
@@ -52,6 +54,10 @@ class TfrmMain : public TMainLayout {
   void OpenFile(const QString& name);
   void actSaveExecute();
   void actSaveAsExecute();
+  // Write the shown table to a palette file, or a palette file's colours into
+  // it as one undo step (PaletteFileCommands.cpp).
+  void actExportPaletteExecute();
+  void actImportPaletteExecute();
   void actExitExecute();
   void actAboutExecute();
   // Puts back the global colour table as last opened or saved, as a step of

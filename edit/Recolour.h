@@ -10,21 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "edit/Messages.h"
 #include "gif/ColorMap.h"
 
 namespace edit {
 
 // The order is the order the command runs its passes in.
 enum class THLSComponent { Hue, Saturation, Lightness };
-
-namespace msg {
-inline constexpr const char* EnterNewHue = "Please enter new Hue";
-inline constexpr const char* EnterNewSaturation = "Please enter new Saturation";
-inline constexpr const char* EnterNewLight = "Please enter new Light";
-inline constexpr const char* HueLimit = "Hue must be less than 240";
-inline constexpr const char* SaturationLimit = "Saturation must be less than 240";
-inline constexpr const char* LightnessLimit = "Lightness must be less than 240";
-}  // namespace msg
 
 // The highest From or To value a pass accepts.
 inline constexpr int HLSLimit = 240;
