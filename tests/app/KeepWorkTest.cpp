@@ -175,11 +175,7 @@ TEST_F(KeepWork, SaveAsksBeforeOverwritingAFileAnotherProgramChanged) {
 
 TEST_F(KeepWork, OpenRecentListsOpenedFilesAndDialogsStartInTheFilesFolder) {
   QStringList folders;
-  frm.ShowOpenDialog = [&](const app::TFileDialog& dialog) {
-    folders << dialog.Folder;
-    return Next();
-  };
-  frm.ShowSaveDialog = [&](const app::TFileDialog& dialog) {
+  frm.ShowOpenDialog = frm.ShowSaveDialog = [&](const app::TFileDialog& dialog) {
     folders << dialog.Folder;
     return Next();
   };

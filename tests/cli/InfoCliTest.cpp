@@ -57,24 +57,18 @@ class TJsonReader {
   }
   void Read(const std::string& path) {
     const std::string prefix = path.empty() ? "" : path + ".";
-    std::size_t count = 0;
-    if (Peek() == '[') {
-      for (Expect("["); Peek() != ']'; ++count) {
+    if (Peek() == '[' || Peek() == '{') {
+      const bool object = text_[pos_++] == '{';
+      std::size_t count = 0;
+      for (; Peek() != (object ? '}' : ']'); ++count) {
         if (count > 0) Expect(",");
-        Read(prefix + std::to_string(count));
-      }
-      flat_[prefix + "#"] = std::to_string(count);
-      return Expect("]");
-    }
-    if (Peek() == '{') {
-      for (Expect("{"); Peek() != '}'; ++count) {
-        if (count > 0) Expect(",");
-        const std::string key = String();
-        Expect(":");
+        const std::string key = object ? String() : std::to_string(count);
+        if (object) Expect(":");
         if (flat_.count(prefix + key) != 0) throw std::runtime_error("repeated key " + key);
         Read(prefix + key);
       }
-      return Expect("}");
+      if (!object) flat_[prefix + "#"] = std::to_string(count);
+      return Expect(object ? "}" : "]");
     }
     if (Peek() == '"') {
       flat_[path] = String();
@@ -84,8 +78,8 @@ class TJsonReader {
     flat_[path] = text_.substr(pos_, end - pos_);
     pos_ = end;
     const std::string& word = flat_[path];
-    if (word != "null" && word != "true" && word != "false" &&
-        word.find_first_not_of("-0123456789") != std::string::npos)
+    if (word.empty() || (word != "null" && word != "true" && word != "false" &&
+                         word.find_first_not_of("-0123456789") != std::string::npos))
       throw std::runtime_error("bad value " + word);
   }
 

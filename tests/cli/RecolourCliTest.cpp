@@ -225,11 +225,10 @@ TEST(RecolourCli, AnInterruptFinishesTheFilesInHandAndStartsNoOther) {
 }
 
 TEST(RecolourCli, UsageErrorsExitTwoAndTouchNothing) {
-  using cli::msg::TwoOutputs;
   struct TRow {
     std::vector<std::string> Args;  // before the file arguments
-    std::string Message;
-    bool TwoFiles = false;
+    std::string Message;            // "@" stands for the scratch folder
+    std::string Second = "";        // a second file argument, under the scratch folder
   };
   const std::string out = "--out-dir";
   const std::vector<TRow> rows = {
@@ -250,8 +249,12 @@ TEST(RecolourCli, UsageErrorsExitTwoAndTouchNothing) {
        cli::msg::ToleranceRange},
       {{"--from-hue", "1", "--to-hue", "2", "-j", "0", out, "D"}, cli::msg::JobsRange},
       {{"--from-hue", "1", "--to-hue", "2"}, cli::msg::NoOutput},
-      {{"--from-hue", "1", "--to-hue", "2", "-o", "D", "--in-place"}, TwoOutputs},
-      {{"--from-hue", "1", "--to-hue", "2", "-o", "D"}, cli::msg::OutputTakesOneFile, true},
+      {{"--from-hue", "1", "--to-hue", "2", "-o", "D", "--in-place"}, cli::msg::TwoOutputs},
+      {{"--from-hue", "1", "--to-hue", "2", "-o", "D"}, cli::msg::OutputTakesOneFile, "sub/b.gif"},
+      // Two inputs of one name would both land on one output under --out-dir.
+      {{"--from-hue", "1", "--to-hue", "2", out, "D"},
+       Format(cli::msg::SameTarget, {"@/a.gif", "@/sub/a.gif", "@/D/a.gif"}),
+       "sub/a.gif"},
       {{"--from-hue", "1", "--to-hue", "2", "--tolerance", "1", "--tolerance", "2", out, "D"},
        Format(cli::msg::RepeatedOption, {"--tolerance"})},
       {{"--from-hue", "1", "--to-hue", "2", "--bogus", out, "D"},
@@ -263,46 +266,32 @@ TEST(RecolourCli, UsageErrorsExitTwoAndTouchNothing) {
     SCOPED_TRACE(row.Message);
     const TScratch scratch;
     std::filesystem::create_directory(scratch / "sub");
-    const std::string file = scratch / "a.gif";
-    std::filesystem::copy_file(CorpusFile("wuffs/hat.gif"), file);
-    std::filesystem::copy_file(CorpusFile("wuffs/hat.gif"), scratch / "sub/b.gif");
+    for (const std::string name : {"a.gif", "sub/a.gif", "sub/b.gif"})
+      std::filesystem::copy_file(CorpusFile("wuffs/hat.gif"), scratch / name);
     const auto before = Snapshot(scratch.Path());
     std::vector<std::string> args = {"recolour"};
     for (const std::string& arg : row.Args) args.push_back(arg == "D" ? scratch / "D" : arg);
-    args.push_back(file);
-    if (row.TwoFiles) args.push_back(scratch / "sub/b.gif");
+    args.push_back(scratch / "a.gif");
+    if (!row.Second.empty()) args.push_back(scratch / row.Second);
+    std::string message = row.Message;
+    const std::string folder = scratch.Path().string();
+    for (std::size_t at = 0; (at = message.find('@', at)) != std::string::npos; at += folder.size())
+      message.replace(at, 1, folder);
     const cli_test::TRun run = RunCli(args);
     EXPECT_EQ(run.Status, 2);
     EXPECT_EQ(run.Out, "");
     EXPECT_EQ(run.Err.substr(0, run.Err.find('\n')),
-              std::string(cli::msg::Program) + ": " + row.Message);
+              std::string(cli::msg::Program) + ": " + message);
     EXPECT_NE(run.Err.find("Usage: tintwell-cli recolour"), std::string::npos);
     EXPECT_EQ(Snapshot(scratch.Path()), before);
   }
-
-  // Two inputs of one name would both land on one output under --out-dir.
-  const TScratch scratch;
-  std::filesystem::create_directory(scratch / "sub");
-  std::filesystem::copy_file(CorpusFile("wuffs/hat.gif"), scratch / "a.gif");
-  std::filesystem::copy_file(CorpusFile("wuffs/hat.gif"), scratch / "sub/a.gif");
-  const auto before = Snapshot(scratch.Path());
-  const cli_test::TRun run = RunCli({"recolour", "--from-hue", "1", "--to-hue", "2", "--out-dir",
-                                     scratch / "D", scratch / "a.gif", scratch / "sub/a.gif"});
-  EXPECT_EQ(run.Status, 2);
-  EXPECT_NE(run.Err.find(Format(cli::msg::SameTarget,
-                                {scratch / "a.gif", scratch / "sub/a.gif", scratch / "D/a.gif"})),
-            std::string::npos)
-      << run.Err;
-  EXPECT_EQ(Snapshot(scratch.Path()), before);
 }
 
 TEST(RecolourCli, InPlaceOnAReadOnlyFileFailsWithItsMessageAndChangesNothing) {
   const TScratch scratch;
   const std::string file = scratch / "locked.gif";
   std::filesystem::copy_file(CorpusFile("wuffs/hat.gif"), file);
-  std::filesystem::permissions(file, std::filesystem::perms::owner_read |
-                                         std::filesystem::perms::group_read |
-                                         std::filesystem::perms::others_read);
+  std::filesystem::permissions(file, std::filesystem::perms(0444));
   const auto before = Snapshot(scratch.Path());
   const cli_test::TRun run = RunCli(
       {"recolour", "--from-hue", "0", "--to-hue", "80", "--tolerance", "20", "--in-place", file},
