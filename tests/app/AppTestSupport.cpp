@@ -11,6 +11,7 @@
 #include "app/Application.h"
 #include "color/Common.h"
 #include "gif/ColorMap.h"
+#include "gif/Document.h"
 
 namespace apptest {
 
@@ -151,6 +152,19 @@ std::vector<Rgb> DistinctColours(int n) {
   return colours;
 }
 
+namespace {
+
+// The queue's next answer, or the fallback when none is left.
+template <typename T>
+T Take(std::deque<T>& queue, T fallback) {
+  if (queue.empty()) return fallback;
+  T answer = queue.front();
+  queue.pop_front();
+  return answer;
+}
+
+}  // namespace
+
 void TWindowDriver::SetUp() {
   application = qobject_cast<app::TApplication*>(qApp);
   ASSERT_NE(application, nullptr);
@@ -166,16 +180,11 @@ void TWindowDriver::SetUp() {
   frm.ShowSaveDialog = [this](const app::TFileDialog&) { return Next(); };
   frm.Keeper().AskSaveChanges = [this](const QString& text) {
     questions.push_back(text);
-    const app::TSaveAnswer answer =
-        saveAnswers.empty() ? app::TSaveAnswer::Discard : saveAnswers.front();
-    if (!saveAnswers.empty()) saveAnswers.pop_front();
-    return answer;
+    return Take(saveAnswers, app::TSaveAnswer::Discard);
   };
   frm.Keeper().AskOverwrite = [this](const QString& text) {
     questions.push_back(text);
-    const bool answer = !overwriteAnswers.empty() && overwriteAnswers.front();
-    if (!overwriteAnswers.empty()) overwriteAnswers.pop_front();
-    return answer;
+    return Take(overwriteAnswers, false);
   };
   frm.ShowErrorCancel = [this](const QString& text) {
     // The box is asked with the arrow over it; the hourglass waits beneath.
@@ -191,10 +200,7 @@ void TWindowDriver::TearDown() {
 }
 
 QString TWindowDriver::Next() {
-  if (answers.empty()) return QString();
-  QString answer = answers.front();
-  answers.pop_front();
-  return answer;
+  return Take(answers, QString());
 }
 
 void TWindowDriver::Open(const QString& path) {
@@ -249,6 +255,20 @@ std::vector<uint8_t> TableBytes(const std::vector<Rgb>& colours) {
   std::vector<uint8_t> out;
   for (Rgb c : colours) out.insert(out.end(), {c.r, c.g, c.b});
   return out;
+}
+
+std::vector<gif::TColor> Entries(gif::TGIFColorMap* map) {
+  std::vector<gif::TColor> entries;
+  for (int i = 0; map != nullptr && i < map->EntryCount(); ++i)
+    entries.push_back(map->ReadEntry(i));
+  return entries;
+}
+
+TTables AllTables(gif::TGIFImage& doc) {
+  TTables tables{Entries(&doc.GlobalMap())};
+  for (int f = 0; f < doc.Frames().Count(); ++f)
+    tables.push_back(Entries(&doc.Frames().Frame(f).LocalMap()));
+  return tables;
 }
 
 }  // namespace apptest

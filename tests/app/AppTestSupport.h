@@ -18,6 +18,11 @@
 #include "app/MainUnit.h"
 #include "gif/Basics.h"
 
+namespace gif {
+class TGIFColorMap;
+class TGIFImage;
+}  // namespace gif
+
 // Readable failure output for Qt strings. Every test file that compares Qt
 // strings includes this header: a file without it would instantiate
 // GoogleTest's byte-dump printer for the same type, and the linker keeps only
@@ -100,5 +105,11 @@ class TWindowDriver : public ::testing::Test {
 
 // The bytes of a colour table holding these colours.
 std::vector<uint8_t> TableBytes(const std::vector<Rgb>& colours);
+
+// Every entry of a table (none without one); every table of a document, the
+// global one first, then each frame's.
+using TTables = std::vector<std::vector<gif::TColor>>;
+std::vector<gif::TColor> Entries(gif::TGIFColorMap* map);
+TTables AllTables(gif::TGIFImage& doc);
 
 }  // namespace apptest

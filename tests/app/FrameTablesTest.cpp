@@ -10,18 +10,8 @@
 
 namespace {
 
-using TTables = std::vector<std::vector<gif::TColor>>;
-
-// Every table of a document, the global one first, then each frame's.
-TTables AllTables(gif::TGIFImage& doc) {
-  TTables out(1 + doc.Frames().Count());
-  for (std::size_t t = 0; t < out.size(); ++t) {
-    gif::TGIFColorMap& map = t == 0 ? static_cast<gif::TGIFColorMap&>(doc.GlobalMap())
-                                    : doc.Frames().Frame(int(t) - 1).LocalMap();
-    for (int i = 0; i < map.EntryCount(); ++i) out[t].push_back(map.ReadEntry(i));
-  }
-  return out;
-}
+using apptest::AllTables;
+using apptest::TTables;
 
 QStringList MenuTexts(QMenu& menu) {
   QStringList texts;

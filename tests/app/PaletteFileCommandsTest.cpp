@@ -13,13 +13,7 @@ using apptest::Rgb;
 
 class PaletteFileCommands : public apptest::TWindowDriver {
  protected:
-  std::vector<gif::TColor> Shown() {
-    std::vector<gif::TColor> entries;
-    gif::TGIFColorMap* map = frm.ShownMap();
-    for (int i = 0; map != nullptr && i < map->EntryCount(); ++i)
-      entries.push_back(map->ReadEntry(i));
-    return entries;
-  }
+  std::vector<gif::TColor> Shown() { return apptest::Entries(frm.ShownMap()); }
   QString PaletteFile(const QString& name, const std::string& text) {
     return apptest::WriteTempFile(name, std::vector<uint8_t>(text.begin(), text.end()));
   }
@@ -66,16 +60,10 @@ TEST_F(PaletteFileCommands, ImportActsOnTheShownFrameTableAlone) {
   frm.ShowTable(2);
   answers.push_back(PaletteFile("two.pal", "JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n4 5 6\r\n"));
   frm.actImportPalette.trigger();
-
-  for (int f = 0; f < reference.Frames().Count(); ++f) {
-    gif::TGIFColorMap& before = reference.Frames().Frame(f).LocalMap();
-    gif::TGIFColorMap& after = frm.Document().Frames().Frame(f).LocalMap();
-    ASSERT_EQ(after.EntryCount(), before.EntryCount());
-    for (int i = 0; i < before.EntryCount(); ++i) {
-      const gif::TColor imported = i == 0 ? 0x030201 : 0x060504;
-      EXPECT_EQ(after.ReadEntry(i), f == 2 && i < 2 ? imported : before.ReadEntry(i)) << f << i;
-    }
-  }
+  apptest::TTables expected = apptest::AllTables(reference);
+  expected[3][0] = 0x030201;  // frame 3's first two entries, the rest as they were
+  expected[3][1] = 0x060504;
+  EXPECT_EQ(apptest::AllTables(frm.Document()), expected);
   EXPECT_TRUE(errorBoxes.isEmpty());
 }
 
