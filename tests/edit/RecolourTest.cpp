@@ -291,10 +291,10 @@ TEST(RecolourMaps, EachMapEndsAsARunOnItAloneAndTheCountSaysWhatChanged) {
   edit::Recolour(aloneB.map, run.request);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(SameRgb(a.At(i), aloneA.At(i))) << i;
   for (int i = 0; i < 2; ++i) EXPECT_TRUE(SameRgb(b.At(i), aloneB.At(i))) << i;
-  EXPECT_EQ(count.EntriesChanged, 3);  // both reds and the dark red
-  EXPECT_EQ(count.EntriesTotal, 6);
-  EXPECT_EQ(count.TablesChanged, 2);
-  EXPECT_EQ(count.TablesTotal, 3);
+  // Both reds and the dark red, of 6 entries; 2 of 3 tables.
+  EXPECT_EQ((std::vector<int>{count.EntriesChanged, count.EntriesTotal, count.TablesChanged,
+                              count.TablesTotal}),
+            (std::vector<int>{3, 6, 2, 3}));
 
   // Counting on copies leaves the maps alone and refuses what Start refuses.
   const gif::TGIFColorMap* const shown[] = {&aloneA.map, &none.map};
@@ -328,36 +328,23 @@ TEST(CountStartChanges, SaysExactlyWhatStartChangesWhateverBoxesItShows) {
     std::optional<std::vector<int>> expected = std::nullopt;
   };
   // A swatch click fills all three From fields; the user then types To values.
+  // clang-format off
   const Row rows[] = {
       {"clicked red, To hue only", "0", "240", "120", "80", "", "", 0, true, {{0, 1, 5}}},
-      {"clicked red, To lightness only", "0", "240", "120", "", "", "60", 1, true, {{0, 2, 4, 6}}},
+      {"clicked red, To lightness only", "0", "240", "120", "", "", "60", 1, true,
+       {{0, 2, 4, 6}}},
       {"clicked red, To hue and saturation", "0", "240", "120", "80", "100", "", 3, true},
       {"every pass defined", "0", "240", "120", "160", "120", "200", 10, true},
       {"hue above the limit and nothing else", "241", "", "", "80", "", "", 0, false},
-      {"hue above the limit stops before a saturation pass",
-       "241",
-       "0",
-       "",
-       "80",
-       "240",
-       "",
-       0,
-       true,
+      {"hue above the limit stops a later saturation", "241", "0", "", "80", "240", "", 0, true,
        {{}}},
-      {"lightness above the limit after a hue pass",
-       "0",
-       "",
-       "120",
-       "80",
-       "",
-       "250",
-       0,
-       true,
+      {"lightness above the limit after a hue pass", "0", "", "120", "80", "", "250", 0, true,
        {{0, 1, 5}}},
       {"no To field filled", "0", "240", "120", "", "", "", 0, false},
       {"To fields without From", "", "", "", "80", "120", "60", 0, false},
       {"every field empty", "", "", "", "", "", "", 0, false},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Command run;
