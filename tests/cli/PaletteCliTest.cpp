@@ -161,56 +161,51 @@ TEST(PaletteCli, FailuresWriteNothing) {
   WriteBytes(good, "ffffff\n");
   const std::string out = scratch / "out.gif";
 
+  // A file that fails exits 1; a usage error, 2, its message after the program's name.
   const struct {
-    std::vector<std::string> args;
+    std::vector<std::string> args;  // after "palette"
     int status;
     std::string error;  // the first line of standard error
   } rows[] = {
-      {{"palette", "import", input, bad, "--in-place"},
+      {{"import", input, bad, "--in-place"},
        1,
        input + ": " + bad + ", line 2: component 256 is above 255"},
-      {{"palette", "import", input, good, "--table", "3", "-o", out},
+      {{"import", input, good, "--table", "3", "-o", out},
        1,
        input + ": no frame 3: frames run from 1 to 2"},
-      {{"palette", "export", input, "--table", "1", "-o", scratch / "x.gpl"},
+      {{"export", input, "--table", "1", "-o", scratch / "x.gpl"},
        1,
        input + ": frame 1 has no colour table of its own"},
-      {{"palette", "import", scratch / "none.gif", good, "-o", out},
+      {{"import", scratch / "none.gif", good, "-o", out},
        1,
        scratch / "none.gif" + ": Cannot open file \"" + scratch / "none.gif" +
            "\". No such file or directory"},
-      {{"palette"}, 2, "tintwell-cli: say export or import"},
-      {{"palette", "paint", input},
+      {{}, 2, "say export or import"},
+      {{"paint", input}, 2, "unknown palette action \"paint\": use export or import"},
+      {{"export", input}, 2, "export needs -o OUT"},
+      {{"export", input, "-o", scratch / "x.txt"},
        2,
-       "tintwell-cli: unknown palette action \"paint\": use export or import"},
-      {{"palette", "export", input}, 2, "tintwell-cli: export needs -o OUT"},
-      {{"palette", "export", input, "-o", scratch / "x.txt"},
+       scratch / "x.txt" + ": unknown palette type; use .gpl, .pal, .act or .hex"},
+      {{"export", input, "--in-place"}, 2, "export writes no GIF: --in-place does not apply"},
+      {{"import", input, good}, 2, "say where to write: -o OUT or --in-place"},
+      {{"import", input, "-o", out}, 2, "import takes exactly one FILE and one PALETTE"},
+      {{"import", input, good, "--table", "0", "--in-place"},
        2,
-       "tintwell-cli: " + scratch / "x.txt" +
-           ": unknown palette type; use .gpl, .pal, .act or .hex"},
-      {{"palette", "export", input, "--in-place"},
+       "--table: \"0\" is neither global nor a frame number from 1"},
+      {{"import", input, good, "--table", "all", "--in-place"},
        2,
-       "tintwell-cli: export writes no GIF: --in-place does not apply"},
-      {{"palette", "import", input, good},
-       2,
-       "tintwell-cli: say where to write: -o OUT or --in-place"},
-      {{"palette", "import", input, "-o", out},
-       2,
-       "tintwell-cli: import takes exactly one FILE and one PALETTE"},
-      {{"palette", "import", input, good, "--table", "0", "--in-place"},
-       2,
-       "tintwell-cli: --table: \"0\" is neither global nor a frame number from 1"},
-      {{"palette", "import", input, good, "--table", "all", "--in-place"},
-       2,
-       "tintwell-cli: --table: \"all\" is neither global nor a frame number from 1"},
+       "--table: \"all\" is neither global nor a frame number from 1"},
   };
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.error);
+    const std::string error = (row.status == 2 ? "tintwell-cli: " : "") + row.error;
+    SCOPED_TRACE(error);
     const auto files = Snapshot(scratch.Path());
-    const cli_test::TRun run = RunCli(row.args);
+    std::vector<std::string> args{"palette"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const cli_test::TRun run = RunCli(args);
     EXPECT_EQ(run.Status, row.status);
     EXPECT_EQ(run.Out, "");
-    EXPECT_EQ(run.Err.substr(0, run.Err.find('\n')), row.error);
+    EXPECT_EQ(run.Err.substr(0, run.Err.find('\n')), error);
     EXPECT_EQ(Snapshot(scratch.Path()), files);
   }
 }
