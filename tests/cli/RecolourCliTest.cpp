@@ -2,10 +2,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <map>
 #include <optional>
 
 #include "CliRun.h"
@@ -26,24 +26,25 @@ std::string Format(const char* pattern, const std::vector<std::string>& args) {
   return gif::FormatMessage(pattern, args);
 }
 
-struct TRequestRow {
-  std::vector<std::string> Args;  // the pass options
-  // From and To texts of hue, saturation and lightness, as the window's fields.
-  std::array<std::string, 6> Fields;
-  int Tolerance = 0;
-  bool GlobalOnly = false;
-};
-
-// The same run as the window's Start over each table, through the core.
-edit::TRecolourCount RecolourInProcess(gif::TGIFImage& image, const TRequestRow& row) {
+// The same run as the window's Start over each table, through the core, with
+// the fields the command's pass options name.
+edit::TRecolourCount RecolourInProcess(gif::TGIFImage& image,
+                                       const std::vector<std::string>& args) {
   edit::TRecolourRequest request;
-  request.FromH = row.Fields[0], request.ToH = row.Fields[1];
-  request.FromS = row.Fields[2], request.ToS = row.Fields[3];
-  request.FromL = row.Fields[4], request.ToL = row.Fields[5];
-  request.Tolerance = [&row] { return row.Tolerance; };
+  const std::map<std::string, std::string*> fields = {
+      {"--from-hue", &request.FromH},   {"--to-hue", &request.ToH},
+      {"--from-sat", &request.FromS},   {"--to-sat", &request.ToS},
+      {"--from-light", &request.FromL}, {"--to-light", &request.ToL}};
+  int tolerance = 0;
+  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+    if (fields.count(args[i]) != 0) *fields.at(args[i]) = args[i + 1];
+    if (args[i] == "--tolerance") tolerance = std::stoi(args[i + 1]);
+  }
+  request.Tolerance = [tolerance] { return tolerance; };
   request.ShowError = [](const std::string& message) { ADD_FAILURE() << message; };
+  const bool globalOnly = std::count(args.begin(), args.end(), "--global-only") != 0;
   edit::TRecolourCount count;
-  edit::Recolour(edit::MapsOf(edit::ColorTables(image, row.GlobalOnly)), request, &count);
+  edit::Recolour(edit::MapsOf(edit::ColorTables(image, globalOnly)), request, &count);
   return count;
 }
 
@@ -61,32 +62,23 @@ std::string ReportLine(const std::string& file, const edit::TRecolourCount& coun
 }
 
 TEST(RecolourCli, MatchesTheCoreTableByTableAndKeepsEveryPixel) {
-  const std::vector<TRequestRow> rows = {
-      {{"--from-hue", "0", "--to-hue", "80", "--tolerance", "20"},
-       {"0", "80", "", "", "", ""},
-       20,
-       false},
-      {{"--from-sat", "100", "--to-sat", "200", "--from-light", "120", "--to-light", "60",
-        "--tolerance", "30"},
-       {"", "", "100", "200", "120", "60"},
-       30,
-       false},
-      {{"--from-hue", "160", "--to-hue", "40", "--tolerance", "100", "--global-only"},
-       {"160", "40", "", "", "", ""},
-       100,
-       true},
+  const std::vector<std::vector<std::string>> rows = {
+      {"--from-hue", "0", "--to-hue", "80", "--tolerance", "20"},
+      {"--from-sat", "100", "--to-sat", "200", "--from-light", "120", "--to-light", "60",
+       "--tolerance", "30"},
+      {"--from-hue", "160", "--to-hue", "40", "--tolerance", "100", "--global-only"},
   };
   // Global and local tables; local tables only.
   for (const std::string name :
        {"wuffs/animated-red-blue.gif", "deb-gdkpixbuf-suite/high-color.gif"}) {
-    for (const TRequestRow& row : rows) {
+    for (const std::vector<std::string>& row : rows) {
       for (const bool dryRun : {false, true}) {
-        SCOPED_TRACE(name + " " + row.Args[0] + (dryRun ? " dry run" : ""));
+        SCOPED_TRACE(name + " " + row[0] + (dryRun ? " dry run" : ""));
         const TScratch scratch;
         const std::string input = CorpusFile(name);
         const std::string output = scratch / "out.gif";
         std::vector<std::string> args = {"recolour"};
-        args.insert(args.end(), row.Args.begin(), row.Args.end());
+        args.insert(args.end(), row.begin(), row.end());
         args.insert(args.end(), {dryRun ? "--dry-run" : "-o", dryRun ? "-j1" : output, input});
         const cli_test::TRun run = RunCli(args);
 
@@ -124,7 +116,7 @@ TEST(RecolourCli, MatchesTheCoreTableByTableAndKeepsEveryPixel) {
         if (count.TablesTotal > 0) {
           EXPECT_GT(count.EntriesChanged, 0);
         }
-        EXPECT_EQ(localChanged, !row.GlobalOnly);
+        EXPECT_EQ(localChanged, row.back() != "--global-only");
       }
     }
   }
@@ -181,8 +173,7 @@ TEST(RecolourCli, ABrokenFileFailsAloneAndLeavesItsTargetAsItWas) {
           mode == "--out-dir" ? outDir + "/" + std::to_string(i) + ".gif" : inputs[i];
       gif::TGIFImage expected, written;
       expected.LoadFile(CorpusFile(sources[i]));
-      const edit::TRecolourCount count =
-          RecolourInProcess(expected, {{}, {"0", "80", "", "", "", ""}, 20, false});
+      const edit::TRecolourCount count = RecolourInProcess(expected, args);
       report += ReportLine(inputs[i], count, false);
       written.LoadFile(target);
       ExpectSameMap(expected.GlobalMap(), written.GlobalMap(), target);
