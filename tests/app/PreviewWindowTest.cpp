@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <QTest>
 
+#include "../gif/GifBytes.h"
 #include "AppTestSupport.h"
 #include "app/Application.h"
 #include "app/MainUnit.h"
@@ -57,20 +58,13 @@ QString TwoFrameGif() {
 // A screen of screen x screen pixels holding 1 x 1 frames at the given places,
 // each drawn in global colour 1 (blue).
 QString SparseGif(const QString& name, int screen, const std::vector<QPoint>& places) {
-  gif::TGIFImage doc;
-  doc.Header().Screen.ScreenWidth = uint16_t(screen);
-  doc.Header().Screen.ScreenHeight = uint16_t(screen);
-  for (gif::TColor c : {0x000000u, 0xFF0000u}) doc.GlobalMap().AppendEntry(c);
-  for (const QPoint& at : places) {
-    auto frame = std::make_unique<gif::TGIFSubImage>(&doc);
-    frame->Descriptor = gif::TImageDescriptor{0x2C, uint16_t(at.x()), uint16_t(at.y()), 1, 1, 0};
-    frame->AllocatePixels();
-    frame->PixelData()[0] = 1;
-    doc.Frames().Append(std::move(frame));
-  }
-  const QString path = apptest::TempDir() + "/" + name;
-  doc.SaveFile(QFile::encodeName(path).toStdString());
-  return path;
+  using namespace giftest;
+  Bytes file = Header(screen, screen);
+  file[16] = file[17] = 0, file[18] = 0xFF;
+  for (const QPoint& at : places)
+    file = Concat({file, Descriptor(at.x(), at.y(), 1, 1), ImageData(2, {4, 1, 5})});
+  file.push_back(0x3B);
+  return apptest::WriteTempFile(name, file);
 }
 
 std::vector<QRgb> Pixels(const QImage& image) {
