@@ -84,19 +84,23 @@ void ReportMemory(const std::vector<MemoryInput>& inputs, const std::string& scr
     const std::string out = scratch + "/memory-save.gif";
     const long load = ProbePeakKb("load " + Quoted(input.path));
     const long giflib = ProbePeakKb("load-giflib " + Quoted(input.path));
-    const long save = ProbePeakKb("save " + Quoted(input.path) + " " + Quoted(out));
+    const long save =
+        input.saves ? ProbePeakKb("save " + Quoted(input.path) + " " + Quoted(out)) : -1;
     std::error_code error;
     const double fileKb = double(std::filesystem::file_size(input.path, error)) / 1024;
-    const double encodedKb = double(std::filesystem::file_size(out, error)) / 1024;
+    const double encodedKb = save >= 0 ? double(std::filesystem::file_size(out, error)) / 1024 : 0;
     std::filesystem::remove(out, error);
     const double pixelKb = input.pixels / 1024;
     const double loadLimit = fileKb + pixelKb + 1024;
     const double saveLimit = loadLimit + encodedKb;
     const double loadUse = double(load - idle) / loadLimit;
-    const double saveUse = double(save - idle) / saveLimit;
-    std::printf("%-40.40s %8.0f %8.0f %8.0f | %8ld %8.0f %5.2f %8ld | %8ld %8.0f %5.2f\n",
-                input.name.c_str(), fileKb, pixelKb, encodedKb, load - idle, loadLimit, loadUse,
-                giflib - idle, save - idle, saveLimit, saveUse);
+    const double saveUse = save >= 0 ? double(save - idle) / saveLimit : 0;
+    std::printf("%-40.40s %8.0f %8.0f %8.0f | %8ld %8.0f %5.2f %8ld |", input.name.c_str(), fileKb,
+                pixelKb, encodedKb, load - idle, loadLimit, loadUse, giflib - idle);
+    if (save >= 0)
+      std::printf(" %8ld %8.0f %5.2f\n", save - idle, saveLimit, saveUse);
+    else
+      std::printf(" %8s\n", "not saved");
     if (loadUse > worstLoad) worstLoad = loadUse, worstLoadName = input.name;
     if (saveUse > worstSave) worstSave = saveUse, worstSaveName = input.name;
   }

@@ -12,6 +12,7 @@ struct MemoryInput {
   std::string name;
   std::string path;
   double pixels = 0;
+  bool saves = true;  // we save what we load
 };
 
 // Peaks above an idle process, against the limits file + pixels + 1 MiB while
