@@ -174,6 +174,7 @@ void ReportScale(const Options& options) {
   std::printf("%6s %11s | %8s %6s %8s %6s | %8s %6s %8s %6s\n", "Mpx", "size", "load", "ns/px",
               "giflib", "ns/px", "save", "ns/px", "giflib", "ns/px");
   for (int megapixels : {1, 2, 4, 8, 16, 32, 64}) {
+    if ((std::to_string(megapixels) + " Mpx").find(options.only) == std::string::npos) continue;
     auto sample = Prepare(std::to_string(megapixels) + " Mpx", bench::MakeScalePicture(megapixels),
                           false, false);
     if (!sample) continue;
@@ -190,6 +191,7 @@ void ReportScale(const Options& options) {
   std::printf("%6s | %8s %6s %8s %6s | %8s %6s %8s %6s\n", "frames", "load", "us/frm", "giflib",
               "us/frm", "save", "us/frm", "giflib", "us/frm");
   for (int frames : {5, 50, 500}) {
+    if ((std::to_string(frames) + " frames").find(options.only) == std::string::npos) continue;
     auto sample = Prepare(std::to_string(frames) + " frames",
                           bench::MakeAnimation(frames, 320, 240), false, false);
     if (!sample) continue;
