@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gif/Messages.h"
+#include "gif/SubBlocks.h"
 
 namespace gif {
 
@@ -127,18 +128,17 @@ std::unique_ptr<TGIFExtension> TGIFUnknownAppExtension::ConstructForFrame(TGIFSu
 }
 
 void TGIFUnknownAppExtension::WritePayload(TStream& stream) {
-  TSubBlockChain chain(stream);
-  for (const TGIFBlock& block : RawBlocks) chain.Add(block.Data(), block.Length());
-  chain.Add(nullptr, 0);
-  chain.Flush();
+  TGIFWriter writer(stream);
+  for (const TGIFBlock& block : RawBlocks) writer.WriteSubBlock(block.Data(), block.Length());
+  writer.WriteTerminator();
 }
 
 void TGIFUnknownAppExtension::ReadPayload(TStream& stream) {
   RawBlocks.clear();
-  uint8_t length = 0;
+  TSubBlockReader chain(stream);
   // A chain that ends with the data instead of a zero byte keeps its blocks.
-  while (stream.Read(&length, 1) == 1 && length != 0) {
-    TGIFBlock block(length);
+  while (const std::size_t length = chain.NextLength()) {
+    TGIFBlock block(static_cast<uint8_t>(length));
     block.LoadFromStream(stream);
     RawBlocks.push_back(std::move(block));
   }
@@ -159,27 +159,28 @@ TGIFAppExtNSLoop::TGIFAppExtNSLoop(TGIFSubImage& frame) : TGIFApplicationExtensi
 }
 
 void TGIFAppExtNSLoop::WritePayload(TStream& stream) {
-  const uint8_t loop[] = {3, kLoopSubBlock, static_cast<uint8_t>(LoopCount),
+  TGIFWriter writer(stream);
+  const uint8_t loop[] = {kLoopSubBlock, static_cast<uint8_t>(LoopCount),
                           static_cast<uint8_t>(LoopCount >> 8)};
-  stream.WriteBuffer(loop, sizeof loop);
+  writer.WriteSubBlock(loop, sizeof loop);
   if (BufferLength != 0) {
-    const uint8_t buffer[] = {5,
-                              kBufferSubBlock,
-                              static_cast<uint8_t>(BufferLength),
+    const uint8_t buffer[] = {kBufferSubBlock, static_cast<uint8_t>(BufferLength),
                               static_cast<uint8_t>(BufferLength >> 8),
                               static_cast<uint8_t>(BufferLength >> 16),
                               static_cast<uint8_t>(BufferLength >> 24)};
-    stream.WriteBuffer(buffer, sizeof buffer);
+    writer.WriteSubBlock(buffer, sizeof buffer);
   }
-  PutByte(stream, 0);
+  writer.WriteTerminator();
 }
 
 // Like the raw and text sub-block readers, the chain stops where the data
 // ends in place of a length byte, keeping the values read so far; data that
 // ends inside a sub-block is "Premature end of data".
 void TGIFAppExtNSLoop::ReadPayload(TStream& stream) {
-  uint8_t left = 0;
-  while (stream.Read(&left, 1) == 1 && left != 0) {
+  TSubBlockReader chain(stream);
+  // The values are read field by field, so that a sub-block too short for its
+  // value is refused as such before the data is looked at.
+  while (auto left = static_cast<uint8_t>(chain.NextLength())) {
     uint8_t id = 0;
     ReadExact(stream, &id, 1);
     --left;

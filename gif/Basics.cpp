@@ -1,8 +1,5 @@
 #include "gif/Basics.h"
 
-#include <algorithm>
-#include <cstring>
-
 #include "gif/Messages.h"
 
 namespace gif {
@@ -17,20 +14,6 @@ void RaiseGIFError(const std::string& message) {
 
 void PutByte(TStream& stream, uint8_t value) {
   stream.WriteBuffer(&value, 1);
-}
-
-void TSubBlockChain::Add(const void* data, std::size_t count) {
-  count = std::min<std::size_t>(count, 255);
-  if (used_ + 1 + count > Capacity) Flush();
-  buffer_[used_++] = static_cast<uint8_t>(count);
-  if (count > 0) std::memcpy(buffer_ + used_, data, UnboundedCount(count));
-  used_ += count;
-}
-
-void TSubBlockChain::Flush() {
-  const std::size_t count = used_;
-  used_ = 0;
-  if (count > 0) stream_.WriteBuffer(buffer_, count);
 }
 
 int BitsForColorCount(int count) {

@@ -46,28 +46,6 @@ inline std::size_t UnboundedCount(std::size_t count) {
   return count;
 }
 
-// Gathers a chain of data sub-blocks, each a length byte and that many
-// bytes, and hands it to the stream in a few large writes instead of two per
-// sub-block. What is gathered reaches the stream only through Flush.
-class TSubBlockChain {
- public:
-  explicit TSubBlockChain(TStream& stream) : stream_(stream) {}
-  TSubBlockChain(const TSubBlockChain&) = delete;
-  TSubBlockChain& operator=(const TSubBlockChain&) = delete;
-
-  // Appends a sub-block of count bytes (more than 255 are cut to 255); 0 is
-  // the block terminator.
-  void Add(const void* data, std::size_t count);
-  void Flush();
-
- private:
-  static constexpr std::size_t Capacity = 16 * 256;
-
-  TStream& stream_;
-  std::size_t used_ = 0;
-  uint8_t buffer_[Capacity];
-};
-
 // Little-endian 16-bit fields of the GIF records.
 inline uint16_t GetU16(const uint8_t* p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));

@@ -6,6 +6,7 @@
 
 #include "gif/AppExtensions.h"
 #include "gif/Messages.h"
+#include "gif/SubBlocks.h"
 
 namespace gif {
 
@@ -86,9 +87,26 @@ void TGIFGraphicControlExtension::SaveToStream(TStream& stream) {
 
 void TGIFGraphicControlExtension::LoadFromStream(TStream& stream) {
   TGIFExtension::LoadFromStream(stream);
-  // A record cut short keeps the bytes that arrived over the leading ones and
-  // is used as it stands; the file is damaged, not unreadable.
-  if (stream.Read(&record_, sizeof record_) != sizeof record_) {
+  // The block size byte is the length of the first sub-block, 4 in every
+  // well-formed file. Whatever it says is honoured, so that the blocks after
+  // this one are found where they are: the record takes the first four bytes
+  // (missing ones are 0, extra ones are dropped), and the rest of the chain
+  // is stepped over up to its terminator. The block is written back in the
+  // well-formed shape.
+  TSubBlockReader chain(stream);
+  uint8_t block[TSubBlockReader::MaxLength];
+  const std::size_t length = chain.NextLength();
+  const std::size_t arrived = stream.Read(block, length);
+  uint8_t fields[4] = {0, 0, 0, 0};
+  std::memcpy(fields, block, std::min(arrived, sizeof fields));
+  record_ = TGraphicControlRecord{};
+  record_.PackedFields = fields[0];
+  record_.DelayTime[0] = fields[1];
+  record_.DelayTime[1] = fields[2];
+  record_.TransparentColorIndex = fields[3];
+  // A block cut short keeps what arrived and is used as it stands; the file
+  // is damaged, not unreadable.
+  if (arrived != length || !chain.SkipRest()) {
     ReportWarning(kWarning, msg::PrematureEnd);
     return;
   }
@@ -204,32 +222,26 @@ uint8_t ReadIntroducer(TStream& stream) {
 // ---- Text sub-blocks ---------------------------------------------------------
 
 void WriteTextBlocks(TStream& stream, const std::vector<std::string>& lines) {
-  TSubBlockChain chain(stream);
+  TGIFWriter writer(stream);
   for (const std::string& line : lines) {
-    const char* rest = line.data();
-    std::size_t left = line.size();
-    while (left > 0) {
-      const auto length = static_cast<uint8_t>(std::min<std::size_t>(left, 255));
-      chain.Add(rest, length);
-      rest += length;
-      left -= length;
-    }
+    // Sub-blocks of 255 bytes, the rest last; a line never shares one.
+    writer.Write(line.data(), line.size());
+    writer.CloseSubBlock();
   }
-  chain.Add(nullptr, 0);
-  chain.Flush();
+  writer.WriteTerminator();
 }
 
 void ReadTextBlocks(TStream& stream, std::vector<std::string>& lines) {
   lines.clear();
-  char block[255];
-  uint8_t length = 0;
+  TSubBlockReader chain(stream);
+  uint8_t block[TSubBlockReader::MaxLength];
   // A run that ends with the data instead of a zero byte still yields its lines.
-  while (stream.Read(&length, 1) == 1 && length != 0) {
-    ReadExact(stream, block, length);
+  while (const std::size_t length = chain.Next(block)) {
     const void* nul = std::memchr(block, '\0', length);
-    lines.emplace_back(block, nul != nullptr
-                                  ? static_cast<std::size_t>(static_cast<const char*>(nul) - block)
-                                  : std::size_t{length});
+    const auto* text = reinterpret_cast<const char*>(block);
+    lines.emplace_back(
+        text, nul != nullptr ? static_cast<std::size_t>(static_cast<const uint8_t*>(nul) - block)
+                             : length);
   }
 }
 

@@ -49,7 +49,8 @@ class TGIFExtension : public TGIFItem {
   TGIFSubImage* frame_;
 };
 
-// The control record of a graphic control extension, bytes 2..7 of the block.
+// The control record of a graphic control extension, bytes 2..7 of the block
+// as it is written: block size 4, the four bytes, the terminator.
 struct TGraphicControlRecord {
   uint8_t BlockSize = 4;
   uint8_t PackedFields = 0;
@@ -57,7 +58,7 @@ struct TGraphicControlRecord {
   uint8_t TransparentColorIndex = 0;
   uint8_t Terminator = 0;
 };
-static_assert(sizeof(TGraphicControlRecord) == 6, "the record is read and written verbatim");
+static_assert(sizeof(TGraphicControlRecord) == 6, "the record is written verbatim");
 
 // Graphic control extension (label 0xF9). The first one created for a frame
 // becomes the frame's GraphicControl; its transparent colour flag drives the

@@ -10,6 +10,7 @@
 #include "gif/Document.h"
 #include "gif/Extensions.h"
 #include "gif/Messages.h"
+#include "gif/SubBlocks.h"
 
 namespace gif {
 namespace {
@@ -114,10 +115,10 @@ class LZWDecoder {
   // current sub-block follows from byte 2. The tail is slack for the four-byte
   // reads of LoadBits and is never part of the data.
   uint8_t bits_[2 + kMaxSubBlock + 3] = {};
-  int validBytes_ = 2;  // 2..257: current sub-block length + 2
-  int bitPos_ = 0;      // 0..bitLimit_: the next unread bit of bits_
-  int bitLimit_ = 0;    // 8 * validBytes_ once a sub-block has been read
-  bool terminatorRead_ = false;
+  int validBytes_ = 2;     // 2..257: current sub-block length + 2
+  int bitPos_ = 0;         // 0..bitLimit_: the next unread bit of bits_
+  int bitLimit_ = 0;       // 8 * validBytes_ once a sub-block has been read
+  TSubBlockReader chain_;  // the length bytes; knows when the terminator was read
 
   // String table.
   const int rootWidth_;  // minimum code size + 1: 1..12
@@ -162,6 +163,7 @@ LZWDecoder::LZWDecoder(TGIFSubImage& frame, TStream& stream, int minCodeSize, ui
                        std::size_t pixelCount, uint8_t fill)
     : frame_(frame),
       stream_(stream),
+      chain_(stream),
       rootWidth_(minCodeSize + 1),
       clear_(1 << minCodeSize),
       end_(clear_ + 1),
@@ -193,28 +195,28 @@ int LZWDecoder::ReadCode(int width) {
 }
 
 bool LZWDecoder::Refill(int width) {
-  if (terminatorRead_) {
+  if (chain_.Terminated()) {
     if (bitPos_ >= bitLimit_) frame_.ReportWarning(1, msg::BitBufferUnderrun);
     return false;
   }
   // Sub-blocks of one byte are legal, so a code may need bits from several.
   do {
-    uint8_t length = 0;
-    if (stream_.Read(&length, 1) != 1) return false;
+    // The chain reader hands out the length alone: ReadSubBlock reads the
+    // bytes itself, straight behind the carried ones, and decodes a sub-block
+    // that the end of the stream cuts short as far as it goes, where the
+    // reader's Next would refuse it.
+    const std::size_t length = chain_.NextLength();
+    if (length == 0 && !chain_.Terminated()) return false;
     // Fewer than 16 bits are left unread, and they lie in the last two bytes.
     bits_[0] = bits_[validBytes_ - 2];
     bits_[1] = bits_[validBytes_ - 1];
-    std::size_t count = 0;
-    if (length == 0)
-      terminatorRead_ = true;
-    else
-      count = ReadSubBlock(length);
+    const std::size_t count = length > 0 ? ReadSubBlock(length) : 0;
     validBytes_ = static_cast<int>(count) + 2;
     bitPos_ += 16 - bitLimit_;
     bitLimit_ = 8 * validBytes_;
     // A sub-block cut short by the end of the stream finds no length byte
     // after it, so only the terminator needs a check here.
-    if (bitPos_ + width > bitLimit_ && terminatorRead_) return false;
+    if (bitPos_ + width > bitLimit_ && chain_.Terminated()) return false;
   } while (bitPos_ + width > bitLimit_);
   return true;
 }
@@ -233,9 +235,7 @@ std::size_t LZWDecoder::ReadSubBlock(std::size_t length) {
 }
 
 void LZWDecoder::SkipToTerminator() {
-  if (terminatorRead_) return;
-  uint8_t length = 0;
-  while (stream_.Read(&length, 1) == 1 && length != 0) stream_.Seek(length, TSeekOrigin::soCurrent);
+  chain_.SkipRest();
 }
 
 // The common case of ExpandFromOutput, in a loop over local copies of the

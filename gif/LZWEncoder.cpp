@@ -25,58 +25,6 @@ constexpr int LastAssignableCode = 4095;
 
 }  // namespace
 
-// ---- TGIFStream, TGIFWriter ------------------------------------------------------
-
-std::size_t TGIFStream::Read(void*, std::size_t) {
-  throw Exception(msg::InvalidStreamOperation);
-}
-
-std::size_t TGIFStream::Write(const void*, std::size_t) {
-  throw Exception(msg::InvalidStreamOperation);
-}
-
-int64_t TGIFStream::Seek(int64_t, TSeekOrigin) {
-  throw Exception(msg::InvalidStreamOperation);
-}
-
-std::size_t TGIFWriter::Write(const void* buffer, std::size_t count) {
-  const auto* from = static_cast<const uint8_t*>(buffer);
-  std::size_t left = count;
-  while (left > 0) {
-    const std::size_t chunk = std::min(blockEnd_ - count_, left);
-    std::memcpy(buffer_ + count_, from, chunk);
-    count_ += chunk;
-    from += chunk;
-    left -= chunk;
-    if (count_ == blockEnd_) EndBlock();
-  }
-  return count;
-}
-
-void TGIFWriter::EndBlock() {
-  buffer_[blockStart_] = static_cast<uint8_t>(BlockSize - 1);
-  blockStart_ += BlockSize;
-  if (blockStart_ == BufferSize) {
-    target_.WriteBuffer(buffer_, BufferSize);
-    blockStart_ = 0;
-  }
-  count_ = blockStart_ + 1;
-  blockEnd_ = blockStart_ + BlockSize;
-}
-
-void TGIFWriter::FlushBlock() {
-  std::size_t end = blockStart_;
-  if (count_ > blockStart_ + 1) {
-    buffer_[blockStart_] = static_cast<uint8_t>(count_ - blockStart_ - 1);
-    end = count_;
-  }
-  // Reset first: should the write fail, nothing is written a second time.
-  blockStart_ = 0;
-  count_ = 1;
-  blockEnd_ = BlockSize;
-  if (end > 0) target_.WriteBuffer(buffer_, end);
-}
-
 // ---- TGIFEncoder -----------------------------------------------------------------
 
 void TGIFEncoder::Encode(TStream& stream, int bitsPerPixel, int colorLimit, const uint8_t* pixels,

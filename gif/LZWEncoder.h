@@ -8,52 +8,11 @@
 
 #include "gif/Basics.h"
 #include "gif/Messages.h"
+#include "gif/SubBlocks.h"
 
 namespace gif {
 
 class TGIFSubImage;
-
-// A write-only stream that packs what is written to it into data sub-blocks on
-// a target stream. Reading and seeking make no sense on it and raise; the bare
-// base refuses writes too, TGIFWriter accepts them.
-class TGIFStream : public TStream {
- public:
-  explicit TGIFStream(TStream& target) : target_(target) {}
-
-  std::size_t Read(void* buffer, std::size_t count) override;
-  std::size_t Write(const void* buffer, std::size_t count) override;
-  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
-
- protected:
-  TStream& target_;
-};
-
-// Packs bytes into sub-blocks of 255 data bytes and a last, shorter one.
-// Whole sub-blocks are gathered in one buffer and go to the target in a single
-// write when it is full or when the writer is flushed, so the target sees a few
-// large writes instead of one per sub-block; the bytes are the same.
-class TGIFWriter final : public TGIFStream {
- public:
-  explicit TGIFWriter(TStream& target) : TGIFStream(target) {}
-
-  std::size_t Write(const void* buffer, std::size_t count) override;
-  // Writes every held byte, the partly filled sub-block included. Never writes
-  // an empty sub-block.
-  void FlushBlock();
-
- private:
-  static constexpr std::size_t BlockSize = 256;  // length byte and up to 255 data bytes
-  static constexpr std::size_t BufferSize = 64 * BlockSize;
-
-  // Closes the full sub-block; starts the next one, writing the buffer out
-  // first when it is full.
-  void EndBlock();
-
-  uint8_t buffer_[BufferSize];
-  std::size_t blockStart_ = 0;        // index of the current sub-block's length byte
-  std::size_t count_ = 1;             // bytes in use, up to the current sub-block's end
-  std::size_t blockEnd_ = BlockSize;  // one past the current sub-block's last data byte
-};
 
 // Abstract base of the encoders: set-up for one frame, bit packing of the
 // codes, the walk over the pixels and the pixel range check.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 #include <memory>
 
 #include "app/Application.h"
@@ -145,6 +146,93 @@ std::vector<Rgb> DistinctColours(int n) {
     colours.push_back(Rgb{static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
                           static_cast<uint8_t>((i * 7) & 0xFF)});
   return colours;
+}
+
+void TWindowDriver::SetUp() {
+  application = qobject_cast<app::TApplication*>(qApp);
+  ASSERT_NE(application, nullptr);
+  savedBox = application->ShowErrorBox;
+  application->ShowErrorBox = [this](const QString& title, const QString& text) {
+    EXPECT_EQ(title, "Tintwell");
+    errorBoxes.push_back(text);
+  };
+  frm.ShowOpenDialog = [this](const app::TFileDialog& dialog) {
+    openDialogs.push_back(dialog.Title);
+    return Next();
+  };
+  frm.ShowSaveDialog = [this](const app::TFileDialog&) { return Next(); };
+  frm.ShowErrorCancel = [this](const QString& text) {
+    // The box is asked with the arrow over it; the hourglass waits beneath.
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+    cancelBoxes.push_back(text);
+  };
+  frm.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+}
+
+void TWindowDriver::TearDown() {
+  application->ShowErrorBox = savedBox;
+}
+
+QString TWindowDriver::Next() {
+  if (answers.empty()) return QString();
+  QString answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+void TWindowDriver::Open(const QString& path) {
+  answers.push_back(path);
+  frm.actOpen.trigger();
+}
+
+QString TWindowDriver::Gif(const QString& name, const std::vector<Rgb>& colours, bool gif89) {
+  return WriteTempFile(name, SinglePixelGif(colours, gif89));
+}
+
+void TWindowDriver::Hover(int x, int y) {
+  // Qt drops a move to where the pointer already is, so step aside first.
+  QTest::mouseMove(&frm.imgColorMap, QPoint(x == 100 ? 101 : 100, y == 100 ? 101 : 100));
+  QTest::mouseMove(&frm.imgColorMap, QPoint(x, y));
+}
+
+QStringList TWindowDriver::ReadOut() {
+  return {frm.edtR.text(), frm.edtG.text(), frm.edtB.text(),
+          frm.edtH.text(), frm.edtL.text(), frm.edtS.text()};
+}
+
+QColor TWindowDriver::Swatch(int index) {
+  return frm.imgColorMap.Picture().pixelColor((index % 16) * 18 + 8, (index / 16) * 18 + 8);
+}
+
+void TWindowDriver::Fields(const char* fromH, const char* toH, const char* fromS, const char* toS,
+                           const char* fromL, const char* toL, int tolerance) {
+  frm.udTolerance.SetPosition(tolerance);
+  for (auto [edit, text] : {std::pair{&frm.edtFromH, fromH},
+                            {&frm.edtToH, toH},
+                            {&frm.edtFromS, fromS},
+                            {&frm.edtToS, toS},
+                            {&frm.edtFromL, fromL},
+                            {&frm.edtToL, toL}})
+    edit->setText(QString::fromLatin1(text));
+}
+
+void TWindowDriver::Start(const char* fromH, const char* toH) {
+  frm.edtFromH.setText(QString::fromLatin1(fromH));
+  frm.edtToH.setText(QString::fromLatin1(toH));
+  QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
+}
+
+std::vector<uint8_t> TWindowDriver::Table() {
+  gif::TGIFColorMap& map = frm.Document().GlobalMap();
+  const auto* bytes = reinterpret_cast<const uint8_t*>(map.Data());
+  return {bytes, bytes + 3 * map.EntryCount()};
+}
+
+std::vector<uint8_t> TableBytes(const std::vector<Rgb>& colours) {
+  std::vector<uint8_t> out;
+  for (Rgb c : colours) out.insert(out.end(), {c.r, c.g, c.b});
+  return out;
 }
 
 }  // namespace apptest

@@ -1,15 +1,21 @@
 // Shared pieces of the application tests: GIF files written byte by byte, so
-// the window tests do not depend on the library's writer, and colour helpers.
+// the window tests do not depend on the library's writer, colour helpers, and
+// the main window driven as a user drives it.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <QColor>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/Application.h"
+#include "app/MainUnit.h"
 #include "gif/Basics.h"
 
 // Readable failure output for Qt strings. Every test file that compares Qt
@@ -48,5 +54,45 @@ Rgb HLSToRgb(int hue, int lightness, int saturation);
 
 // n distinct colours, so every entry of a grid can be told apart.
 std::vector<Rgb> DistinctColours(int n);
+
+// A shown main window whose dialogs and boxes answer from the test: file
+// dialogs take the queued answers (cancel when none is left), the application's
+// error box and the recolour command's Cancel box are recorded.
+class TWindowDriver : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // The next queued dialog answer; empty (cancel) when none is left.
+  QString Next();
+  // Opens a file through the Open action as the user would.
+  void Open(const QString& path);
+  // Writes a 1 x 1 GIF with the given global table; returns its path.
+  QString Gif(const QString& name, const std::vector<Rgb>& colours, bool gif89 = false);
+  // Moves the pointer onto a point of the grid.
+  void Hover(int x, int y);
+  // R, G, B, H, L, S as the read-outs show them.
+  QStringList ReadOut();
+  // The colour painted at the middle of a swatch.
+  QColor Swatch(int index);
+  // Fills in the From, To and tolerance fields, an empty text leaving a field empty.
+  void Fields(const char* fromH, const char* toH, const char* fromS, const char* toS,
+              const char* fromL, const char* toL, int tolerance = 0);
+  // A hue Start, pressed as the user presses it.
+  void Start(const char* fromH, const char* toH);
+  // The global table's bytes as the document holds them.
+  std::vector<uint8_t> Table();
+
+  app::TApplication* application = nullptr;
+  std::function<void(const QString&, const QString&)> savedBox;
+  app::TfrmMain frm;
+  std::deque<QString> answers;
+  QStringList openDialogs;
+  QStringList errorBoxes;
+  QStringList cancelBoxes;
+};
+
+// The bytes of a colour table holding these colours.
+std::vector<uint8_t> TableBytes(const std::vector<Rgb>& colours);
 
 }  // namespace apptest

@@ -18,68 +18,7 @@ using apptest::Rgb;
 
 namespace {
 
-class MainWindow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    application = qobject_cast<app::TApplication*>(qApp);
-    ASSERT_NE(application, nullptr);
-    savedBox = application->ShowErrorBox;
-    application->ShowErrorBox = [this](const QString& title, const QString& text) {
-      EXPECT_EQ(title, "Tintwell");
-      errorBoxes.push_back(text);
-    };
-    frm.ShowOpenDialog = [this](const app::TFileDialog& dialog) {
-      openDialogs.push_back(dialog.Title);
-      return Next();
-    };
-    frm.ShowSaveDialog = [this](const app::TFileDialog&) { return Next(); };
-    frm.ShowErrorCancel = [this](const QString& text) {
-      // The box is asked with the arrow over it; the hourglass waits beneath.
-      EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
-      cancelBoxes.push_back(text);
-    };
-    frm.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
-  }
-  void TearDown() override { application->ShowErrorBox = savedBox; }
-
-  QString Next() {
-    if (answers.empty()) return QString();
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-
-  // Opens a file through the Open action as the user would.
-  void Open(const QString& path) {
-    answers.push_back(path);
-    frm.actOpen.trigger();
-  }
-  QString Gif(const QString& name, const std::vector<Rgb>& colours, bool gif89 = false) {
-    return apptest::WriteTempFile(name, apptest::SinglePixelGif(colours, gif89));
-  }
-
-  void Hover(int x, int y) {
-    // Qt drops a move to where the pointer already is, so step aside first.
-    QTest::mouseMove(&frm.imgColorMap, QPoint(x == 100 ? 101 : 100, y == 100 ? 101 : 100));
-    QTest::mouseMove(&frm.imgColorMap, QPoint(x, y));
-  }
-  QStringList ReadOut() {
-    return {frm.edtR.text(), frm.edtG.text(), frm.edtB.text(),
-            frm.edtH.text(), frm.edtL.text(), frm.edtS.text()};
-  }
-  QColor Swatch(int index) {
-    return frm.imgColorMap.Picture().pixelColor((index % 16) * 18 + 8, (index / 16) * 18 + 8);
-  }
-
-  app::TApplication* application = nullptr;
-  std::function<void(const QString&, const QString&)> savedBox;
-  app::TfrmMain frm;
-  std::deque<QString> answers;
-  QStringList openDialogs;
-  QStringList errorBoxes;
-  QStringList cancelBoxes;
-};
+class MainWindow : public apptest::TWindowDriver {};
 
 QStringList Texts(std::initializer_list<const char*> texts) {
   QStringList list;

@@ -16,30 +16,18 @@ namespace {
 const std::vector<Rgb> Colours = {{255, 0, 0},     {128, 0, 0},     {0, 255, 0}, {0, 0, 255},
                                   {128, 128, 128}, {255, 255, 255}, {0, 0, 0},   {255, 128, 128}};
 
-class MatchHighlight : public ::testing::Test {
+class MatchHighlight : public apptest::TWindowDriver {
  protected:
   void SetUp() override {
-    application = qobject_cast<app::TApplication*>(qApp);
-    ASSERT_NE(application, nullptr);
-    frm.ShowErrorCancel = [this](const QString& text) { cancelBoxes.push_back(text); };
-    const QString path = apptest::WriteTempFile("match.gif", apptest::SinglePixelGif(Colours));
-    frm.ShowOpenDialog = [path](const app::TFileDialog&) { return path; };
-    frm.actOpen.trigger();
+    TWindowDriver::SetUp();
+    Open(apptest::WriteTempFile("match.gif", apptest::SinglePixelGif(Colours)));
     ASSERT_TRUE(frm.Loaded());
   }
-  void TearDown() override { EXPECT_TRUE(cancelBoxes.isEmpty()); }
-
-  void Fields(const char* fromH, const char* toH, const char* fromS, const char* toS,
-              const char* fromL, const char* toL, int tolerance = 0) {
-    frm.udTolerance.SetPosition(tolerance);
-    for (auto [edit, text] : {std::pair{&frm.edtFromH, fromH},
-                              {&frm.edtToH, toH},
-                              {&frm.edtFromS, fromS},
-                              {&frm.edtToS, toS},
-                              {&frm.edtFromL, fromL},
-                              {&frm.edtToL, toL}})
-      edit->setText(QString::fromLatin1(text));
+  void TearDown() override {
+    TWindowDriver::TearDown();
+    EXPECT_TRUE(cancelBoxes.isEmpty());
   }
+
   // The indices whose swatch carries the black and white rings; an unmarked
   // swatch has its own colour up to the edge.
   std::vector<int> Outlined() {
@@ -69,10 +57,6 @@ class MatchHighlight : public ::testing::Test {
     EXPECT_EQ(changed, indices);
     frm.actUndo.trigger();
   }
-
-  app::TApplication* application = nullptr;
-  app::TfrmMain frm;
-  QStringList cancelBoxes;
 };
 
 }  // namespace

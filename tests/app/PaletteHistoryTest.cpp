@@ -12,62 +12,12 @@ using apptest::Rgb;
 
 namespace {
 
-class PaletteHistory : public ::testing::Test {
+class PaletteHistory : public apptest::TWindowDriver {
  protected:
-  void SetUp() override {
-    application = qobject_cast<app::TApplication*>(qApp);
-    ASSERT_NE(application, nullptr);
-    savedBox = application->ShowErrorBox;
-    application->ShowErrorBox = [this](const QString&, const QString& text) {
-      errorBoxes.push_back(text);
-    };
-    frm.ShowOpenDialog = [this](const app::TFileDialog&) { return Next(); };
-    frm.ShowSaveDialog = [this](const app::TFileDialog&) { return Next(); };
-    frm.ShowErrorCancel = [this](const QString& text) { cancelBoxes.push_back(text); };
-    frm.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
-  }
   void TearDown() override {
-    application->ShowErrorBox = savedBox;
+    TWindowDriver::TearDown();
     EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join("|").toStdString();
   }
-
-  QString Next() {
-    if (answers.empty()) return QString();
-    QString answer = answers.front();
-    answers.pop_front();
-    return answer;
-  }
-  void Open(const QString& path) {
-    answers.push_back(path);
-    frm.actOpen.trigger();
-  }
-  void Start(const char* fromH, const char* toH) {
-    frm.edtFromH.setText(QString::fromLatin1(fromH));
-    frm.edtToH.setText(QString::fromLatin1(toH));
-    QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
-  }
-  // The global table's bytes as the document holds them.
-  std::vector<uint8_t> Table() {
-    gif::TGIFColorMap& map = frm.Document().GlobalMap();
-    const auto* bytes = reinterpret_cast<const uint8_t*>(map.Data());
-    return {bytes, bytes + 3 * map.EntryCount()};
-  }
-  static std::vector<uint8_t> Bytes(const std::vector<Rgb>& colours) {
-    std::vector<uint8_t> out;
-    for (Rgb c : colours) out.insert(out.end(), {c.r, c.g, c.b});
-    return out;
-  }
-  QColor Swatch(int index) {
-    return frm.imgColorMap.Picture().pixelColor((index % 16) * 18 + 8, (index / 16) * 18 + 8);
-  }
-
-  app::TApplication* application = nullptr;
-  std::function<void(const QString&, const QString&)> savedBox;
-  app::TfrmMain frm;
-  std::deque<QString> answers;
-  QStringList errorBoxes;
-  QStringList cancelBoxes;
 };
 
 // Reds (hue 0) that a hue Start moves, next to colours it leaves alone; the
@@ -78,7 +28,7 @@ const std::vector<Rgb> Colours = {{201, 13, 13}, {10, 200, 30}, {173, 9, 9}, {40
 
 TEST_F(PaletteHistory, UndoAndRedoRestoreTheExactEntriesAndRepaint) {
   Open(apptest::WriteTempFile("history.gif", apptest::SinglePixelGif(Colours)));
-  const std::vector<uint8_t> original = Bytes(Colours);
+  const std::vector<uint8_t> original = apptest::TableBytes(Colours);
   ASSERT_EQ(Table(), original);
   EXPECT_FALSE(frm.actUndo.isEnabled());
   EXPECT_FALSE(frm.actRedo.isEnabled());
@@ -131,10 +81,10 @@ TEST_F(PaletteHistory, StoppedStartIsUndoableAndKeepsItsNoRefresh) {
   QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
   ASSERT_EQ(cancelBoxes.size(), 1);
   // The hue pass changed the document but, as before, the grid was not repainted.
-  ASSERT_NE(Table(), Bytes(Colours));
+  ASSERT_NE(Table(), apptest::TableBytes(Colours));
   EXPECT_EQ(Swatch(0), QColor(201, 13, 13));
   frm.actUndo.trigger();
-  EXPECT_EQ(Table(), Bytes(Colours));
+  EXPECT_EQ(Table(), apptest::TableBytes(Colours));
 }
 
 TEST_F(PaletteHistory, RevertRestoresTheLastOpenedOrSavedPaletteAndCanBeUndone) {
@@ -147,7 +97,7 @@ TEST_F(PaletteHistory, RevertRestoresTheLastOpenedOrSavedPaletteAndCanBeUndone) 
   Start("80", "160");
   const std::vector<uint8_t> edited = Table();
   frm.actRevert.trigger();
-  EXPECT_EQ(Table(), Bytes(Colours));
+  EXPECT_EQ(Table(), apptest::TableBytes(Colours));
   EXPECT_EQ(Swatch(2), QColor(173, 9, 9));
   frm.actUndo.trigger();
   EXPECT_EQ(Table(), edited);
@@ -164,5 +114,5 @@ TEST_F(PaletteHistory, RevertRestoresTheLastOpenedOrSavedPaletteAndCanBeUndone) 
   Open(path);
   EXPECT_EQ(frm.History().count(), 0);
   EXPECT_FALSE(frm.actUndo.isEnabled());
-  EXPECT_EQ(Table(), Bytes(Colours));
+  EXPECT_EQ(Table(), apptest::TableBytes(Colours));
 }

@@ -61,18 +61,12 @@ std::vector<QRgb> Pixels(const QImage& image) {
   return out;
 }
 
-class PreviewWindow : public ::testing::Test {
+class PreviewWindow : public apptest::TWindowDriver {
  protected:
-  void SetUp() override {
-    frm.ShowOpenDialog = [this](const app::TFileDialog&) { return next; };
-    frm.ShowErrorCancel = [](const QString& text) { ADD_FAILURE() << text.toStdString(); };
+  void TearDown() override {
+    TWindowDriver::TearDown();
+    EXPECT_TRUE(cancelBoxes.isEmpty()) << cancelBoxes.join("|").toStdString();
   }
-  void Open(const QString& path) {
-    next = path;
-    frm.actOpen.trigger();
-  }
-  app::TfrmMain frm;
-  QString next;
 };
 
 }  // namespace

@@ -90,8 +90,8 @@ TEST_F(ExtensionsTest, PlainTextKeepsItsGridRecordAndLines) {
 }
 
 TEST_F(ExtensionsTest, GraphicControlRecordIsKeptVerbatim) {
-  // Block size 5 and terminator 7 are not what the standard says; both stay.
-  const Bytes odd = {0x21, 0xF9, 0x05, 0xFD, 0x34, 0x12, 0x09, 0x07};
+  // Reserved bits and the whole disposal field set: every bit stays.
+  const Bytes odd = {0x21, 0xF9, 0x04, 0xFD, 0x34, 0x12, 0x09, 0x00};
   ExpectRoundTrip(odd);
   const auto& control = At<TGIFGraphicControlExtension>(0);
   EXPECT_TRUE(control.TransparentColorFlag());

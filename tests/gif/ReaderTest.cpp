@@ -10,6 +10,7 @@
 
 #include "GifBytes.h"
 #include "gif/GIFImage.h"
+#include "tests/gif/GiflibOracle.h"
 
 using namespace gif;
 using namespace giftest;
@@ -402,10 +403,10 @@ TEST_F(Reader, MalformedFiles) {
        "length of a sub-block longer than the rest",
        Concat({Header(2, 1), comment, PlainImage(2, 1), kTrailerByte}), msg::PrematureEnd, {}, 0,
        {}},
-      {"a graphic control without terminator: the separator ends its record, the descriptor's "
-       "zero bytes end the frame, and its width byte is no block",
+      {"a graphic control without terminator: the separator is read as the length of a "
+       "second sub-block longer than the rest, which the chain runs out in",
        Concat({Header(2, 1), control, PlainImage(2, 1), kTrailerByte}),
-       "", {msg::BadExtensionIntroducer, msg::UnknownBlockType, msg::BadTrailer}, 1, {}},
+       "", {msg::PrematureEnd}, 1, {}},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -428,4 +429,71 @@ TEST_F(Reader, MalformedFiles) {
     }
     EXPECT_EQ(saveError, c.saveError);
   }
+}
+
+TEST_F(Reader, GraphicControlBlockSizeIsHonoured) {
+  // Each block size with that many record bytes, the terminator, then a
+  // 3 x 1 image. The record takes the first four bytes, missing ones 0; the
+  // save writes the well-formed block.
+  struct Case {
+    uint8_t blockSize;
+    Bytes data;
+    Bytes savedRecord;  // packed, delay (2), transparent index
+  };
+  const std::vector<Case> cases = {
+      {0, {}, {0, 0, 0, 0}},
+      {2, {0x09, 0x30}, {0x09, 0x30, 0, 0}},
+      {3, {0x08, 0x10, 0x27}, {0x08, 0x10, 0x27, 0}},
+      {4, {0x05, 0x64, 0x00, 0x01}, {0x05, 0x64, 0x00, 0x01}},
+      {5, {0x04, 0x02, 0x01, 0x03, 0xEE}, {0x04, 0x02, 0x01, 0x03}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.blockSize));
+    const Bytes image = Concat({Descriptor(0, 0, 3, 1), ImageData(2, {4, 1, 3, 0, 5})});
+    // A block size of 0 is the terminator itself.
+    const Bytes terminator = c.blockSize > 0 ? Bytes{0x00} : Bytes{};
+    const Bytes file = Concat({Header(3, 1, true, 1), Bytes{0x21, 0xF9, c.blockSize}, c.data,
+                               terminator, image, kTrailerByte});
+    // giflib refuses an empty first sub-block; where it reads the file, its
+    // pixels are the reference.
+    const GiflibImage theirs = GiflibDecode(file);
+    const Bytes pixels = theirs.ok ? theirs.frames.at(0).pixels : Bytes{1, 3, 0};
+    EXPECT_EQ(theirs.ok, c.blockSize != 0);
+
+    warnings.clear();
+    ASSERT_EQ(Load(file), "");
+    EXPECT_EQ(warnings, std::vector<std::string>{});
+    ASSERT_EQ(doc.Frames().Count(), 1);
+    EXPECT_EQ(Pixels(0), pixels);
+    const TGIFSubImage& frame = doc.Frames().Frame(0);
+    ASSERT_NE(frame.GraphicControl(), nullptr);
+    EXPECT_EQ(frame.GraphicControl()->TransparentColorIndex(), c.savedRecord[3]);
+    EXPECT_EQ(frame.HasTransparency(), (c.savedRecord[0] & 1) != 0);
+
+    TMemoryStream out;
+    doc.SaveToStream(out);
+    const Bytes saved = out.Bytes();
+    const Bytes control = Concat({Bytes{0x21, 0xF9, 0x04}, c.savedRecord, Bytes{0x00}});
+    EXPECT_NE(std::search(saved.begin(), saved.end(), control.begin(), control.end()), saved.end());
+    if (c.blockSize == 4) {
+      // Byte for byte, but for the colour resolution, which the writer
+      // recomputes from the tables (1 bit here).
+      Bytes expected = file;
+      expected[10] = 0x91;
+      EXPECT_EQ(saved, expected);
+    }
+    const GiflibImage reread = GiflibDecode(saved);
+    ASSERT_TRUE(reread.ok);
+    ASSERT_EQ(reread.frames.size(), 1u);
+    EXPECT_EQ(reread.frames[0].pixels, pixels);
+  }
+
+  // The data ends inside the rest of the chain: the record is kept, the frame
+  // is not marked transparent, and the load goes on.
+  warnings.clear();
+  EXPECT_EQ(Load(Concat({Header(3, 1), Bytes{0x21, 0xF9, 0x04, 0x01, 0, 0, 2, 0x09, 1}})), "");
+  EXPECT_EQ(warnings, std::vector<std::string>{msg::PrematureEnd});
+  ASSERT_EQ(doc.Frames().Count(), 1);
+  EXPECT_EQ(doc.Frames().Frame(0).GraphicControl()->TransparentColorIndex(), 2);
+  EXPECT_FALSE(doc.Frames().Frame(0).HasTransparency());
 }
