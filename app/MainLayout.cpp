@@ -53,10 +53,12 @@ TMainLayout::TMainLayout(QWidget* parent)
       actRedo(this),
       actRevert(this),
       actPreview(this),
+      actRecolourAll(this),
       ActionMainMenuBar1(this),
       mnuFile(&ActionMainMenuBar1),
       mnuEdit(&ActionMainMenuBar1),
       mnuView(&ActionMainMenuBar1),
+      mnuColorTable(&mnuView),
       mnuHelp(&ActionMainMenuBar1),
       Bevel1(this),
       CoolBar1(this),
@@ -106,6 +108,7 @@ TMainLayout::TMainLayout(QWidget* parent)
       btnStart(this),
       stbMain(this),
       stbMainText(&stbMain),
+      stbTableText(&stbMain),
       stbMatchText(&stbMain) {
   setWindowTitle(QString::fromLatin1(ApplicationTitle));
   setWindowIcon(ApplicationIcon());
@@ -146,6 +149,10 @@ void TMainLayout::BuildActions() {
   SetUpAction(actPreview, "View", "&Preview", "Preview the image with the current palette", 4,
               ":/preview.png");
   actPreview.setShortcut(QKeySequence(Qt::Key_F4));
+  SetUpAction(actRecolourAll, "Edit", "Recolour &Every Table",
+              "Start recolours the global table and every frame's table", -1, nullptr);
+  actRecolourAll.setCheckable(true);
+  actRecolourAll.setChecked(true);
   actUndo.setEnabled(false);
   actRedo.setEnabled(false);
   // Short-cuts work wherever the focus is in the window, menus open or not.
@@ -169,8 +176,14 @@ void TMainLayout::BuildMenuAndToolBar() {
   mnuEdit.addActions({&actUndo, &actRedo});
   mnuEdit.addSeparator();
   mnuEdit.addAction(&actRevert);
+  mnuEdit.addSeparator();
+  mnuEdit.addAction(&actRecolourAll);
   mnuView.setTitle(QStringLiteral("&View"));
   mnuView.addAction(&actPreview);
+  mnuColorTable.setTitle(QStringLiteral("Colour &Table"));
+  mnuColorTable.setFont(WindowFont());
+  mnuColorTable.setPalette(highlighted);
+  mnuView.addMenu(&mnuColorTable);
   mnuHelp.setTitle(QStringLiteral("&Help"));
   mnuHelp.addAction(&actAbout);
   for (QMenu* menu : {&mnuFile, &mnuEdit, &mnuView, &mnuHelp}) {
@@ -203,6 +216,7 @@ void TMainLayout::BuildMenuAndToolBar() {
   stbMain.setSizeGripEnabled(false);
   stbMain.setGeometry(0, ClientHeight - 19, ClientWidth, 19);
   stbMain.addWidget(&stbMainText, 1);
+  stbMain.addPermanentWidget(&stbTableText);
   stbMain.addPermanentWidget(&stbMatchText);
 }
 

@@ -31,6 +31,7 @@ class TMainLayout : public QWidget {
 
   QString StatusText() const { return stbMainText.text(); }
   QString MatchText() const { return stbMatchText.text(); }
+  QString TableText() const { return stbTableText.text(); }
 
   TFileDialog dlgOpen;
   TFileDialog dlgSave;
@@ -45,11 +46,14 @@ class TMainLayout : public QWidget {
   QAction actRedo;
   QAction actRevert;
   QAction actPreview;
+  // Checkable: Start recolours every table of the file, not only the shown one.
+  QAction actRecolourAll;
 
   QMenuBar ActionMainMenuBar1;
   QMenu mnuFile;
   QMenu mnuEdit;
   QMenu mnuView;
+  QMenu mnuColorTable;  // one checkable entry per table, filled by the window
   QMenu mnuHelp;
   TBevel Bevel1;
   QFrame CoolBar1;
@@ -105,6 +109,7 @@ class TMainLayout : public QWidget {
 
   QStatusBar stbMain;
   QLabel stbMainText;   // the status bar's file name
+  QLabel stbTableText;  // the table the grid shows, in files with frame tables
   QLabel stbMatchText;  // how many entries Start would change
 
  protected:

@@ -1,14 +1,18 @@
 #include "app/MainUnit.h"
 
+#include <QColorDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSettings>
 
 #include "app/Application.h"
 #include "app/Hourglass.h"
+#include "edit/ColorTables.h"
 #include "edit/Recolour.h"
 
 namespace app {
@@ -26,6 +30,26 @@ void ShowErrorCancelBox(QWidget* parent, const QString& text) {
   box.exec();
 }
 
+QSettings WindowSettings() {
+  return QSettings(QString::fromLatin1(ApplicationTitle), QString::fromLatin1(ApplicationTitle));
+}
+
+// Counts with thousands separators, the same whatever the user's locale.
+QString Grouped(int n) {
+  return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
+}
+
+QString MatchCount(const std::optional<edit::TRecolourCount>& found) {
+  if (!found.has_value()) return QString();
+  const edit::TRecolourCount count = found.value();
+  if (count.TablesTotal <= 1)
+    return QString::fromLatin1(msg::EntriesWillChange)
+        .arg(count.EntriesChanged)
+        .arg(count.EntriesTotal);
+  return QString::fromLatin1(msg::EntriesInTablesWillChange)
+      .arg(Grouped(count.EntriesChanged), Grouped(count.EntriesTotal), Grouped(count.TablesTotal));
+}
+
 }  // namespace
 
 TfrmMain::TfrmMain(QWidget* parent)
@@ -33,8 +57,13 @@ TfrmMain::TfrmMain(QWidget* parent)
       ShowOpenDialog([this](const TFileDialog& d) { return ExecuteOpenDialog(this, d); }),
       ShowSaveDialog([this](const TFileDialog& d) { return ExecuteSaveDialog(this, d); }),
       ShowErrorCancel([this](const QString& text) { ShowErrorCancelBox(this, text); }),
-      ShowModal([](QDialog& dialog) { return dialog.exec(); }) {
+      ShowModal([](QDialog& dialog) { return dialog.exec(); }),
+      ShowColorDialog(
+          [this](const QColor& initial) { return QColorDialog::getColor(initial, this); }),
+      FTables(mnuColorTable, stbTableText, Guarded([this](int frame) { ShowTable(frame); })) {
   FormCreate();
+  actRecolourAll.setChecked(
+      WindowSettings().value(QString::fromLatin1(setting::RecolourEveryTable), true).toBool());
 
   ConnectCommands();
   setAcceptDrops(true);
@@ -66,11 +95,17 @@ void TfrmMain::ConnectCommands() {
   connect(&actRedo, &QAction::triggered, this, Guarded([this](bool) { FHistory.redo(); }));
   connect(&actRevert, &QAction::triggered, this, Guarded([this](bool) { actRevertExecute(); }));
   connect(&actPreview, &QAction::triggered, this, Guarded([this](bool) { actPreviewExecute(); }));
+  connect(&actRecolourAll, &QAction::toggled, this, Guarded([this](bool on) {
+    WindowSettings().setValue(QString::fromLatin1(setting::RecolourEveryTable), on);
+    if (FLoaded) PaintGrid();
+  }));
 
   connect(&imgColorMap, &TPaletteSurface::MouseMoved, this,
           Guarded([this](int x, int y) { imgColorMapMouseMove(x, y); }));
   connect(&imgColorMap, &TPaletteSurface::MousePressed, this,
           Guarded([this](int x, int y) { imgColorMapMouseDown(x, y); }));
+  connect(&imgColorMap, &TPaletteSurface::MouseDoubleClicked, this,
+          Guarded([this](int x, int y) { imgColorMapDblClick(x, y); }));
   for (QLineEdit* edit :
        {&edtFromH, &edtFromL, &edtFromS, &edtTolerance, &edtToH, &edtToL, &edtToS})
     edit->installEventFilter(this);
@@ -102,14 +137,15 @@ void TfrmMain::OpenFile(const QString& name) {
   stbMainText.setText(name);
   FLoaded = true;
   FHistory.clear();
-  FSavedEntries = ReadEntries(FGIFImage->GlobalMap());
+  FSavedTables = ReadTables(*FGIFImage);
+  FTables.Reset(*FGIFImage);
   if (FPreview) FPreview->SetDocument(FGIFImage.get());
   UpdateDisplay();
 }
 
 void TfrmMain::actSaveExecute() {
   FGIFImage->SaveFile(LocalFileName(FFileName));
-  FSavedEntries = ReadEntries(FGIFImage->GlobalMap());
+  FSavedTables = ReadTables(*FGIFImage);
 }
 
 void TfrmMain::actSaveAsExecute() {
@@ -117,16 +153,16 @@ void TfrmMain::actSaveAsExecute() {
   if (name.isEmpty()) return;
   FGIFImage->SaveFile(LocalFileName(name));
   FFileName = name;
-  FSavedEntries = ReadEntries(FGIFImage->GlobalMap());
+  FSavedTables = ReadTables(*FGIFImage);
 }
 
 void TfrmMain::actRevertExecute() {
   if (!FLoaded) return;
-  TPaletteEntries current = ReadEntries(FGIFImage->GlobalMap());
-  if (current == FSavedEntries) return;
+  TTablesSnapshot current = ReadTables(*FGIFImage);
+  if (current == FSavedTables) return;
   FHistory.push(new TPaletteChange(
-      actRevert.text(), std::move(current), FSavedEntries,
-      [this](const TPaletteEntries& e) { ApplyEntries(e); }, false));
+      actRevert.text(), std::move(current), FSavedTables,
+      [this](const TTablesSnapshot& t) { ApplyTables(t); }, false));
 }
 
 void TfrmMain::actPreviewExecute() {
@@ -138,8 +174,8 @@ void TfrmMain::actPreviewExecute() {
   FPreview->raise();
 }
 
-void TfrmMain::ApplyEntries(const TPaletteEntries& entries) {
-  WriteEntries(FGIFImage->GlobalMap(), entries);
+void TfrmMain::ApplyTables(const TTablesSnapshot& tables) {
+  WriteTables(*FGIFImage, tables);
   UpdateDisplay();
 }
 
@@ -172,28 +208,45 @@ void TfrmMain::UpdateDisplay() {
   edtBPP.setText(QString::number(FGIFImage->PixelBits()));
   edtBackground.setText(QString::number(FGIFImage->BackgroundIndex()));
 
+  FTables.List(*FGIFImage);
   PaintGrid();
   if (FPreview) FPreview->Refresh();
 }
 
+gif::TGIFColorMap* TfrmMain::ShownMap() {
+  return FTables.Shown(*FGIFImage);
+}
+
+void TfrmMain::ShowTable(int frame) {
+  FTables.Choose(frame);
+  FTables.List(*FGIFImage);
+  PaintGrid();
+}
+
 void TfrmMain::PaintGrid() {
-  gif::TGIFColorMap& map = FGIFImage->GlobalMap();
-  imgColorMap.SetMap(&map);
-  const gif::TGIFColorMap* const maps[] = {&map};
+  gif::TGIFColorMap* shown = ShownMap();
+  imgColorMap.SetMap(shown);
+  const std::vector<gif::TGIFColorMap*> targets = StartMaps();
+  const std::vector<const gif::TGIFColorMap*> maps(targets.begin(), targets.end());
   std::vector<int> changed;
-  const auto count = edit::CountChanges(maps, FieldRequest(), &map, &changed);
+  std::optional<edit::TRecolourCount> count;
+  if (!maps.empty()) count = edit::CountChanges(maps, FieldRequest(), shown, &changed);
   imgColorMap.Paint(changed);
-  if (!count || map.EntryCount() == 0) {
-    stbMatchText.clear();
-    return;
+  stbMatchText.setText(MatchCount(count));
+}
+
+std::vector<gif::TGIFColorMap*> TfrmMain::StartMaps() {
+  if (!actRecolourAll.isChecked()) {
+    gif::TGIFColorMap* shown = ShownMap();
+    return shown != nullptr ? std::vector<gif::TGIFColorMap*>{shown}
+                            : std::vector<gif::TGIFColorMap*>{};
   }
-  stbMatchText.setText(QString::fromLatin1(msg::EntriesWillChange)
-                           .arg(count->EntriesChanged)
-                           .arg(count->EntriesTotal));
+  return edit::MapsOf(edit::ColorTables(*FGIFImage));
 }
 
 void TfrmMain::imgColorMapMouseMove(int x, int y) {
   if (!FLoaded) return;
+  FLastHover = QPoint(x, y);
   // Without a table there is nothing to read out; asking the map would raise
   // an error box on every mouse movement.
   const auto colour = imgColorMap.ColourAt(x, y);
@@ -213,6 +266,57 @@ void TfrmMain::imgColorMapMouseDown(int x, int y) {
   edtFromH.setText(QString::number(colour->Hue));
   edtFromL.setText(QString::number(colour->Lightness));
   edtFromS.setText(QString::number(colour->Saturation));
+}
+
+void TfrmMain::imgColorMapDblClick(int x, int y) {
+  if (!FLoaded) return;
+  gif::TGIFColorMap* map = ShownMap();
+  const int index = SwatchIndex(x, y);
+  // Only a swatch that is painted: past the table's end a read would answer
+  // entry 0, and the write would fail.
+  if (map == nullptr || x < 0 || y < 0 || x >= SwatchesPerRow * SwatchPitch || index < 0 ||
+      index >= map->EntryCount())
+    return;
+  const gif::TGIFColor old = gif::TGIFColorMap::ColorToTriple(map->ReadEntry(index));
+  const QColor chosen = ShowColorDialog(QColor(old.Red, old.Green, old.Blue));
+  if (!chosen.isValid()) return;
+  const gif::TColor colour = gif::TGIFColorMap::TripleToColor(
+      {static_cast<uint8_t>(chosen.red()), static_cast<uint8_t>(chosen.green()),
+       static_cast<uint8_t>(chosen.blue())});
+  EditTables(QString::fromLatin1(msg::SetColour),
+             [map, index, colour] { map->WriteEntry(index, colour); });
+}
+
+bool TfrmMain::RecordTables(const QString& undoText, const std::function<void()>& change) {
+  TTablesSnapshot before = ReadTables(*FGIFImage);
+  auto record = [&] {
+    TTablesSnapshot after = ReadTables(*FGIFImage);
+    if (after == before) return false;
+    FHistory.push(new TPaletteChange(
+        undoText, std::move(before), std::move(after),
+        [this](const TTablesSnapshot& t) { ApplyTables(t); }, true));
+    return true;
+  };
+  try {
+    change();
+  } catch (...) {
+    record();  // what the change did before it failed can still be taken back
+    throw;
+  }
+  return record();
+}
+
+void TfrmMain::EditTables(const QString& undoText, const std::function<void()>& change) {
+  if (!FLoaded) return;
+  try {
+    RecordTables(undoText, change);
+  } catch (...) {
+    UpdateDisplay();
+    throw;
+  }
+  UpdateDisplay();
+  // The read-outs follow the entry under the pointer, which may have changed.
+  if (FLastHover.x() >= 0) imgColorMapMouseMove(FLastHover.x(), FLastHover.y());
 }
 
 void TfrmMain::blockNonDigit(QObject*, QChar& key) {
@@ -235,21 +339,18 @@ edit::TRecolourRequest TfrmMain::FieldRequest() {
 
 void TfrmMain::btnStartClick() {
   if (!FLoaded) return;
+  const std::vector<gif::TGIFColorMap*> maps = StartMaps();
+  if (maps.empty()) return;  // a file without colour tables has nothing to recolour
   THourglass hourglass;
   edit::TRecolourRequest request = FieldRequest();
   request.ShowError = [this](const std::string& message) {
     TArrowWhileAsking arrow;
     ShowErrorCancel(QString::fromStdString(message));
   };
-  TPaletteEntries before = ReadEntries(FGIFImage->GlobalMap());
-  const edit::TRecolourResult result = edit::Recolour(FGIFImage->GlobalMap(), request);
+  edit::TRecolourResult result = edit::TRecolourResult::Finished;
   // Recorded even when a later pass stopped the command: the earlier passes'
-  // changes stay in the palette and can be taken back.
-  TPaletteEntries after = ReadEntries(FGIFImage->GlobalMap());
-  if (after != before)
-    FHistory.push(new TPaletteChange(
-        btnStart.text(), std::move(before), std::move(after),
-        [this](const TPaletteEntries& e) { ApplyEntries(e); }, true));
+  // changes stay in the tables and can be taken back.
+  RecordTables(btnStart.text(), [&] { result = edit::Recolour(maps, request); });
   if (result == edit::TRecolourResult::Stopped) {
     // The grid stays as it was, but the preview shows what the document holds.
     if (FPreview) FPreview->Refresh();

@@ -3,14 +3,18 @@
 // work on are built and placed by TMainLayout.
 #pragma once
 
+#include <QColor>
+#include <QPoint>
 #include <QUndoStack>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/AboutUnit.h"
 #include "app/MainLayout.h"
 #include "app/PaletteHistory.h"
 #include "app/PreviewWindow.h"
+#include "app/TableChoice.h"
 #include "edit/Recolour.h"
 #include "gif/Document.h"
 
@@ -19,7 +23,17 @@ namespace app {
 namespace msg {
 // The status bar's count of the swatches the grid outlines.
 inline constexpr const char* EntriesWillChange = "%1 of %2 entries will change";
+// The same count when Start would touch several tables.
+inline constexpr const char* EntriesInTablesWillChange =
+    "%1 of %2 entries in %3 tables will change";
+// The undo step of a double-click on a swatch.
+inline constexpr const char* SetColour = "Set Colour";
 }  // namespace msg
+
+// Where the window keeps what it remembers between runs.
+namespace setting {
+inline constexpr const char* RecolourEveryTable = "RecolourEveryTable";
+}  // namespace setting
 
 class TfrmMain : public TMainLayout {
   Q_OBJECT
@@ -47,15 +61,30 @@ class TfrmMain : public TMainLayout {
   void btnStartClick();
   void imgColorMapMouseMove(int x, int y);
   void imgColorMapMouseDown(int x, int y);
+  // Asks for an exact colour for the swatch under the point, preset to its
+  // entry, and writes the chosen RGB into the shown table as one undo step.
+  void imgColorMapDblClick(int x, int y);
   // Replaces a typed character that is neither a digit nor backspace by the
   // null character, meaning nothing was typed.
   void blockNonDigit(QObject* sender, QChar& key);
 
-  // Shows the document's header fields and paints its global colour table.
+  // Shows the document's header fields, lists its tables and paints the
+  // shown one.
   void UpdateDisplay();
-  // Paints the global colour table and outlines the entries Start would change
-  // with the current From, To and tolerance, counting them in the status bar.
+  // Paints the shown table and outlines the entries Start would change with
+  // the current From, To and tolerance, counting in the status bar what it
+  // would change across every table it would touch.
   void PaintGrid();
+
+  // The table the grid shows (the global one, or a frame's local one chosen
+  // in View > Colour Table); nullptr when the document has none.
+  gif::TGIFColorMap* ShownMap();
+  // Shows the table of a frame (-1: the global table) when the document has it.
+  void ShowTable(int frame);
+  // Snapshots every table, runs change, and pushes ONE undo step if any entry
+  // or entry count differs afterwards; then refreshes the grid, the read-outs
+  // and the preview. Does nothing before a file is loaded.
+  void EditTables(const QString& undoText, const std::function<void()>& change);
 
   // The About window made at start-up; without one, the first About command
   // makes one owned by this window.
@@ -78,6 +107,8 @@ class TfrmMain : public TMainLayout {
   std::function<void(const QString& text)> ShowErrorCancel;
   // Shows a window modally and returns its result.
   std::function<int(QDialog&)> ShowModal;
+  // The colour dialog, preset to a colour; an invalid colour when cancelled.
+  std::function<QColor(const QColor& initial)> ShowColorDialog;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,13 +120,21 @@ class TfrmMain : public TMainLayout {
   // The From, To and tolerance fields as the recolour passes read them.
   edit::TRecolourRequest FieldRequest();
   void ConnectCommands();
+  // The tables Start changes: every table, or the shown one alone when
+  // Recolour Every Table is off.
+  std::vector<gif::TGIFColorMap*> StartMaps();
+  // Runs change and records one undo step when it changed any table, also
+  // when it ends by an exception; returns whether anything changed.
+  bool RecordTables(const QString& undoText, const std::function<void()>& change);
+  void ApplyTables(const TTablesSnapshot& tables);
 
   std::unique_ptr<gif::TGIFImage> FGIFImage;
   bool FLoaded = false;
   QString FFileName;
   QUndoStack FHistory;
-  TPaletteEntries FSavedEntries;  // the global table as last opened or saved
-  void ApplyEntries(const TPaletteEntries& entries);
+  TTablesSnapshot FSavedTables;  // every table as last opened or saved
+  QPoint FLastHover{-1, -1};     // where the read-outs were last taken
+  TTableChoice FTables;          // which table the grid shows
 
   std::unique_ptr<TfrmPreview> FPreview;   // child window, made on first use
   TfrmAbout* frmAbout = nullptr;           // shown by the About command

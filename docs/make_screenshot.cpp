@@ -1,8 +1,12 @@
 // Renders the README's screenshot from the real main window: opens a picture
 // through the window's own Open command, hovers and clicks a swatch, fills in
 // a recolour request, and saves what the window shows.
-//   QT_QPA_PLATFORM=offscreen tintwell_make_screenshot <picture.gif> <out.png> [<with-preview.png>]
-// The optional third picture puts the preview window beside the main window.
+//   QT_QPA_PLATFORM=offscreen tintwell_make_screenshot <picture.gif> <out.png>
+//       [<with-preview.png> [--start]]
+// The optional third picture puts the preview window beside the main window;
+// with --start the main window is taken as it outlines the hue change, then
+// Start runs and the preview shows the last frame, so an animation's frames
+// show their recoloured tables together.
 #include <QApplication>
 #include <QByteArray>
 #include <QFileInfo>
@@ -15,8 +19,10 @@
 #include "app/MainUnit.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 4) {
-    std::fprintf(stderr, "usage: %s <picture.gif> <out.png> [<with-preview.png>]\n", argv[0]);
+  const bool start = argc == 5 && QByteArray(argv[4]) == "--start";
+  if (argc != 3 && argc != 4 && !start) {
+    std::fprintf(stderr, "usage: %s <picture.gif> <out.png> [<with-preview.png> [--start]]\n",
+                 argv[0]);
     return 2;
   }
   qputenv("QT_ENABLE_HIGHDPI_SCALING", QByteArray("0"));
@@ -51,6 +57,13 @@ int main(int argc, char** argv) {
   frm.edtFromS.clear();
   frm.actPreview.trigger();
   app::TfrmPreview& preview = *frm.Preview();
+  // The window as it outlines what Start will change, beside the result.
+  QCoreApplication::processEvents();
+  const QPixmap before = frm.grab();
+  if (start) {
+    frm.btnStart.click();
+    preview.ShowFrame(preview.sldFrame.maximum());
+  }
   preview.resize(shot.height(), shot.height());
   if (!QTest::qWaitForWindowExposed(&preview)) return 1;
   QCoreApplication::processEvents();
@@ -59,7 +72,7 @@ int main(int argc, char** argv) {
               QImage::Format_RGB32);
   both.fill(Qt::white);
   QPainter painter(&both);
-  painter.drawPixmap(0, 0, frm.grab());
+  painter.drawPixmap(0, 0, start ? before : frm.grab());
   painter.drawPixmap(shot.width() + 8, 0, side);
   painter.end();
   return both.save(QString::fromLocal8Bit(argv[3])) ? 0 : 1;

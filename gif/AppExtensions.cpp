@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "gif/ExtensionRegistry.h"
+#include "gif/Format.h"
 #include "gif/Messages.h"
+#include "gif/Settings.h"
 #include "gif/SubBlocks.h"
 
 namespace gif {
@@ -45,9 +48,9 @@ void TGIFBlock::SaveToStream(TStream& stream) const {
 
 // A block that no resolution step can refine (a size of 12 or more) stays with
 // this abstract kind; it is loaded as raw sub-blocks, which keeps its data.
-const TGIFExtensionKind TGIFApplicationExtension::Kind{0xFF, "TGIFApplicationExtension",
-                                                       &TGIFApplicationExtension::ResolveClass,
-                                                       &TGIFUnknownAppExtension::ConstructForFrame};
+const TGIFExtensionKind TGIFApplicationExtension::Kind{
+    fmt::ApplicationLabel, "TGIFApplicationExtension", &TGIFApplicationExtension::ResolveClass,
+    &TGIFUnknownAppExtension::ConstructForFrame};
 
 const TGIFExtensionKind* TGIFApplicationExtension::ResolveClass(const TGIFExtensionKind& self,
                                                                 TStream& stream) {
@@ -55,11 +58,11 @@ const TGIFExtensionKind* TGIFApplicationExtension::ResolveClass(const TGIFExtens
   uint8_t size = 0;
   if (stream.Read(&size, 1) != 1) return nullptr;
   TGIFAppIdentifier identifier{};
-  if (size == 10) {
-    if (stream.Read(identifier.data(), 10) != 10) return nullptr;
+  if (size == fmt::ShortAppIdentifierSize) {
+    if (stream.Read(identifier.data(), size) != size) return nullptr;
     return &TGIFUnknownAppExtension::Kind;
   }
-  if (size == 11 && stream.Read(identifier.data(), 11) == 11) {
+  if (size == fmt::AppIdentifierSize && stream.Read(identifier.data(), size) == size) {
     const TGIFExtensionKind* kind = IdentRegistry().FindKind(identifier);
     return kind != nullptr ? kind : &TGIFUnknownAppExtension::Kind;
   }
@@ -79,12 +82,12 @@ void TGIFApplicationExtension::LoadFromStream(TStream& stream) {
   TGIFExtension::LoadFromStream(stream);
   uint8_t size = 0;
   ReadExact(stream, &size, 1);
-  if (size < 10) RaiseGIFError(msg::BadAppExtensionSize);
-  if (size == 10) {
+  if (size < fmt::ShortAppIdentifierSize) RaiseGIFError(msg::BadAppExtensionSize);
+  if (size == fmt::ShortAppIdentifierSize) {
     // The block holds only part of the authentication code; the missing byte
     // is 0, and the extension is written back with a full 11-byte block.
-    ReadExact(stream, Identifier.data(), 10);
-    Identifier[10] = 0;
+    ReadExact(stream, Identifier.data(), size);
+    Identifier[size] = 0;
   } else {
     ReadExact(stream, Identifier.data(), Identifier.size());
     SkipExact(stream, static_cast<uint8_t>(size - Identifier.size()));
@@ -119,9 +122,9 @@ bool TGIFApplicationExtension::ReadsBackAsWritten() {
 
 // ---- TGIFUnknownAppExtension -------------------------------------------------
 
-const TGIFExtensionKind TGIFUnknownAppExtension::Kind{0xFF, "TGIFUnknownAppExtension",
-                                                      &TGIFApplicationExtension::ResolveClass,
-                                                      &TGIFUnknownAppExtension::ConstructForFrame};
+const TGIFExtensionKind TGIFUnknownAppExtension::Kind{
+    fmt::ApplicationLabel, "TGIFUnknownAppExtension", &TGIFApplicationExtension::ResolveClass,
+    &TGIFUnknownAppExtension::ConstructForFrame};
 
 std::unique_ptr<TGIFExtension> TGIFUnknownAppExtension::ConstructForFrame(TGIFSubImage& frame) {
   return std::make_unique<TGIFUnknownAppExtension>(frame);
@@ -146,7 +149,7 @@ void TGIFUnknownAppExtension::ReadPayload(TStream& stream) {
 
 // ---- TGIFAppExtNSLoop --------------------------------------------------------
 
-const TGIFExtensionKind TGIFAppExtNSLoop::Kind{0xFF, "TGIFAppExtNSLoop",
+const TGIFExtensionKind TGIFAppExtNSLoop::Kind{fmt::ApplicationLabel, "TGIFAppExtNSLoop",
                                                &TGIFApplicationExtension::ResolveClass,
                                                &TGIFAppExtNSLoop::ConstructForFrame};
 
@@ -213,6 +216,7 @@ TAppExtensionList& IdentRegistry() {
     registry->RegisterKind(TGIFAppExtNSLoop::Kind, MakeAppIdentifier("NETSCAPE2.0"));
     registry->RegisterKind(TGIFAppExtNSLoop::Kind, MakeAppIdentifier("ANIMEXTS1.0"));
     identRegistry = std::move(registry);
+    FreeAtShutdown(&FreeIdentRegistry);
   }
   return *identRegistry;
 }

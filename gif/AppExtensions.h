@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "gif/Extensions.h"
+#include "gif/Format.h"
 
 namespace gif {
 
 // Eight bytes of application identifier, then three of authentication code.
-using TGIFAppIdentifier = std::array<uint8_t, 11>;
+using TGIFAppIdentifier = std::array<uint8_t, fmt::AppIdentifierSize>;
 
 // The identifier spelled by an 11-character text.
 TGIFAppIdentifier MakeAppIdentifier(std::string_view text);

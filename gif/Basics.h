@@ -29,6 +29,17 @@ class GIFException : public EInvalidGraphic {
   using EInvalidGraphic::EInvalidGraphic;
 };
 
+// Where non-fatal warnings go. The document is one; the parts that can warn
+// are handed it when they are made or asked to read, instead of climbing
+// their owners to find it.
+class TGIFWarningSink {
+ public:
+  virtual void ReportWarning(TPersistent* sender, int severity, const std::string& message) = 0;
+
+ protected:
+  ~TGIFWarningSink() = default;
+};
+
 // Reads exactly count bytes or raises "Premature end of data".
 void ReadExact(TStream& stream, void* buffer, std::size_t count);
 [[noreturn]] void RaiseGIFError(const std::string& message);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gif/Document.h"
 #include "gif/Messages.h"
 
 namespace gif {
@@ -129,14 +128,8 @@ void TGIFColorMap::WriteTable(TStream& stream) const {
   stream.WriteBuffer(buffer, total);
 }
 
-void TGIFGlobalColorMap::ReportWarning(int severity, const std::string& message) {
-  if (owner_ != nullptr && owner_->Image() != nullptr)
-    owner_->Image()->ReportWarning(this, severity, message);
-}
-
-void TGIFLocalColorMap::ReportWarning(int severity, const std::string& message) {
-  if (owner_ != nullptr && owner_->Image() != nullptr)
-    owner_->Image()->ReportWarning(this, severity, message);
+void TGIFColorMap::ReportWarning(int severity, const std::string& message) {
+  if (warnings_ != nullptr) warnings_->ReportWarning(this, severity, message);
 }
 
 }  // namespace gif

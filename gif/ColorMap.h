@@ -51,25 +51,27 @@ class TGIFColorMap : public TPersistent {
   // The entries, padded with zero triples to a power of two (at least 2).
   void WriteTable(TStream& stream) const;
 
-  virtual void ReportWarning(int severity, const std::string& message) = 0;
+  // Passes the warning to the sink the map was made with, if any.
+  virtual void ReportWarning(int severity, const std::string& message);
   virtual void NotifyChanged() = 0;
 
  protected:
-  TGIFColorMap() = default;
+  explicit TGIFColorMap(TGIFWarningSink* warnings) : warnings_(warnings) {}
 
  private:
   std::unique_ptr<TGIFColor[]> entries_;
   int count_ = 0;
   int capacity_ = 0;
   bool usageOrdered_ = false;
+  TGIFWarningSink* warnings_;
 };
 
 class TGIFGlobalColorMap : public TGIFColorMap {
  public:
-  explicit TGIFGlobalColorMap(TGIFHeader* owner) : owner_(owner) {}
+  explicit TGIFGlobalColorMap(TGIFHeader* owner, TGIFWarningSink* warnings = nullptr)
+      : TGIFColorMap(warnings), owner_(owner) {}
   const char* ClassName() const override { return "TGIFGlobalColorMap"; }
   TGIFHeader* OwnerHeader() const { return owner_; }
-  void ReportWarning(int severity, const std::string& message) override;
   void NotifyChanged() override {}
 
  private:
@@ -78,10 +80,10 @@ class TGIFGlobalColorMap : public TGIFColorMap {
 
 class TGIFLocalColorMap : public TGIFColorMap {
  public:
-  explicit TGIFLocalColorMap(TGIFSubImage* owner) : owner_(owner) {}
+  explicit TGIFLocalColorMap(TGIFSubImage* owner, TGIFWarningSink* warnings = nullptr)
+      : TGIFColorMap(warnings), owner_(owner) {}
   const char* ClassName() const override { return "TGIFLocalColorMap"; }
   TGIFSubImage* OwnerFrame() const { return owner_; }
-  void ReportWarning(int severity, const std::string& message) override;
   void NotifyChanged() override {}
 
  private:

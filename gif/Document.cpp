@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "gif/Extensions.h"
+#include "gif/Format.h"
 #include "gif/Messages.h"
 #include "gif/Settings.h"
 
@@ -72,7 +72,7 @@ void TGIFList::DeleteAll() {
 // ---- TGIFHeader --------------------------------------------------------------
 
 TGIFHeader::TGIFHeader(TGIFImage* image)
-    : TGIFItem(image), colorMap_(std::make_unique<TGIFGlobalColorMap>(this)) {
+    : TGIFItem(image), colorMap_(std::make_unique<TGIFGlobalColorMap>(this, image)) {
   ResetFields();
 }
 
@@ -102,14 +102,14 @@ void TGIFHeader::UpdatePackedFields() {
   const int colorRes = image != nullptr ? image->ColorRes() : colorMap_->TableBits() - 1;
   int packed = 0;
   if (colorMap_->EntryCount() > 0) {
-    packed |= 0x80;
-    if (colorMap_->UsageOrdered()) packed |= 0x08;
+    packed |= fmt::GlobalTableFlag;
+    if (colorMap_->UsageOrdered()) packed |= fmt::GlobalSortFlag;
   }
-  packed |= (colorRes & 7) << 4;
+  packed |= (colorRes << fmt::ColorResolutionShift) & fmt::ColorResolutionMask;
   if (colorMap_->EntryCount() > 0)
-    packed |= (colorMap_->TableBits() - 1) & 7;
+    packed |= (colorMap_->TableBits() - 1) & fmt::TableSizeMask;
   else
-    packed |= colorRes & 7;  // PixelBits - 1 of the document
+    packed |= colorRes & fmt::TableSizeMask;  // PixelBits - 1 of the document
   Screen.PackedFields = static_cast<uint8_t>(packed);
 }
 
@@ -117,7 +117,7 @@ void TGIFHeader::UpdatePackedFields() {
 
 TGIFSubImage::TGIFSubImage(TGIFImage* image)
     : TGIFItem(image),
-      localMap_(std::make_unique<TGIFLocalColorMap>(this)),
+      localMap_(std::make_unique<TGIFLocalColorMap>(this, image)),
       extensions_(std::make_unique<TGIFExtensionList>(image)) {}
 
 // A frame is destroyed only by whoever owns it: its list takes it out of the
@@ -164,13 +164,13 @@ TGIFColorMap& TGIFSubImage::ActiveMap() {
 
 void TGIFSubImage::UpdatePackedFields() {
   if (localMap_->EntryCount() > 0) {
-    int packed = 0x80;
-    if (localMap_->UsageOrdered()) packed |= 0x20;
-    packed |= (localMap_->TableBits() - 1) & 7;
+    int packed = fmt::LocalTableFlag;
+    if (localMap_->UsageOrdered()) packed |= fmt::LocalSortFlag;
+    packed |= (localMap_->TableBits() - 1) & fmt::TableSizeMask;
     Descriptor.PackedFields = static_cast<uint8_t>(packed);
   } else {
     // Keeps the interlace and reserved bits; clears table flag, sort and size.
-    Descriptor.PackedFields &= 0x58;
+    Descriptor.PackedFields &= fmt::InterlaceFlag | fmt::DescriptorReservedMask;
   }
 }
 

@@ -11,12 +11,14 @@
 
 #include "gif/Basics.h"
 #include "gif/ColorMap.h"
+#include "gif/Format.h"
 
 namespace gif {
 
 class TGIFImage;
-class TGIFExtensionList;
+class TGIFExtension;
 class TGIFGraphicControlExtension;
+class TGIFSubImage;
 
 // Any element of a document; knows the document it belongs to.
 class TGIFItem : public TPersistent {
@@ -61,6 +63,19 @@ class TGIFList : public TPersistent {
   std::vector<std::unique_ptr<TGIFItem>> items_;
 };
 
+// A frame's extension blocks in file order. The extensions themselves are in
+// gif/Extensions.h, which also defines Extension.
+class TGIFExtensionList : public TGIFList {
+ public:
+  using TGIFList::TGIFList;
+  const char* ClassName() const override { return "TGIFExtensionList"; }
+  TGIFExtension& Extension(int index) const;
+  // Reads the run of extensions at the stream position on behalf of frame and
+  // leaves the stream at the byte that ended it (image separator, trailer or
+  // an unexpected byte), or at the end of the data.
+  void LoadFromStream(TStream& stream, TGIFSubImage& frame);
+};
+
 // The logical screen descriptor in file order.
 struct TLogicalScreenDescriptor {
   uint16_t ScreenWidth = 0;
@@ -97,7 +112,7 @@ class TGIFHeader : public TGIFItem {
 
 // The image descriptor in file order.
 struct TImageDescriptor {
-  uint8_t Separator = 0x2C;
+  uint8_t Separator = fmt::ImageSeparator;
   uint16_t Left = 0;
   uint16_t Top = 0;
   uint16_t Width = 0;
@@ -129,7 +144,7 @@ class TGIFSubImage : public TGIFItem {
   TGIFGraphicControlExtension* GraphicControl() const { return graphicControl_; }
   void SetGraphicControl(TGIFGraphicControlExtension* extension) { graphicControl_ = extension; }
 
-  bool IsInterlaced() const { return (Descriptor.PackedFields & 0x40) != 0; }
+  bool IsInterlaced() const { return (Descriptor.PackedFields & fmt::InterlaceFlag) != 0; }
   bool IsEmpty() const;
   // Frees any buffer, then allocates Width x Height zero bytes (none for 0).
   void AllocatePixels();
@@ -178,8 +193,8 @@ class TGIFImageList : public TGIFList {
 using TGIFWarning =
     std::function<void(TPersistent* sender, int severity, const std::string& message)>;
 
-// The GIF document.
-class TGIFImage : public TGraphic {
+// The GIF document; the sink of every warning its parts report.
+class TGIFImage : public TGraphic, public TGIFWarningSink {
  public:
   TGIFImage();
   ~TGIFImage() override;
@@ -225,7 +240,7 @@ class TGIFImage : public TGraphic {
   void ReservePixels(int width, int height);
   // Optional subscriber for non-fatal warnings.
   TGIFWarning WarningHandler;
-  virtual void ReportWarning(TPersistent* sender, int severity, const std::string& message);
+  void ReportWarning(TPersistent* sender, int severity, const std::string& message) override;
 
   // Lets the frame list report progress through the document's subscriber.
   void NotifyProgress(TPersistent* sender, TProgressStage stage, int percentDone, bool redrawNow,

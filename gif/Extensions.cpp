@@ -4,7 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "gif/AppExtensions.h"
+#include "gif/Format.h"
 #include "gif/Messages.h"
 #include "gif/SubBlocks.h"
 
@@ -12,12 +12,7 @@ namespace gif {
 
 namespace {
 
-constexpr uint8_t kExtensionIntroducer = 0x21;
-constexpr uint8_t kImageSeparator = 0x2C;
-constexpr uint8_t kTrailer = 0x3B;
 constexpr int kWarning = 1;
-
-std::unique_ptr<TExtensionList> labelRegistry;
 
 }  // namespace
 
@@ -30,7 +25,7 @@ const TGIFExtensionKind* TGIFExtension::ResolveClass(const TGIFExtensionKind& se
 }
 
 void TGIFExtension::SaveToStream(TStream& stream) {
-  PutByte(stream, kExtensionIntroducer);
+  PutByte(stream, fmt::ExtensionIntroducer);
   PutByte(stream, ExtensionLabel());
 }
 
@@ -41,7 +36,7 @@ void TGIFExtension::LoadFromStream(TStream& stream) {
 // ---- TGIFGraphicControlExtension ---------------------------------------------
 
 const TGIFExtensionKind TGIFGraphicControlExtension::Kind{
-    0xF9, "TGIFGraphicControlExtension", &TGIFExtension::ResolveClass,
+    fmt::GraphicControlLabel, "TGIFGraphicControlExtension", &TGIFExtension::ResolveClass,
     &TGIFGraphicControlExtension::ConstructForFrame};
 
 std::unique_ptr<TGIFExtension> TGIFGraphicControlExtension::ConstructForFrame(TGIFSubImage& frame) {
@@ -61,14 +56,16 @@ TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
 
 void TGIFGraphicControlExtension::SetTransparentColorFlag(bool value) {
   if (value)
-    record_.PackedFields |= 0x01;
+    record_.PackedFields |= fmt::TransparentColorFlag;
   else
-    record_.PackedFields &= static_cast<uint8_t>(~0x01);
+    record_.PackedFields &= static_cast<uint8_t>(~fmt::TransparentColorFlag);
   OwnerFrame().SetHasTransparency(value);
 }
 
 void TGIFGraphicControlExtension::SetDisposalMethod(uint8_t value) {
-  record_.PackedFields = static_cast<uint8_t>((record_.PackedFields & ~0x1C) | ((value & 7) << 2));
+  record_.PackedFields =
+      static_cast<uint8_t>((record_.PackedFields & ~fmt::DisposalMask) |
+                           ((value & fmt::DisposalValueMask) << fmt::DisposalShift));
 }
 
 void TGIFGraphicControlExtension::SetTransparentColorIndex(uint8_t value) {
@@ -115,8 +112,9 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream& stream) {
 
 // ---- TGIFTextExtension -------------------------------------------------------
 
-const TGIFExtensionKind TGIFTextExtension::Kind{
-    0x01, "TGIFTextExtension", &TGIFExtension::ResolveClass, &TGIFTextExtension::ConstructForFrame};
+const TGIFExtensionKind TGIFTextExtension::Kind{fmt::PlainTextLabel, "TGIFTextExtension",
+                                                &TGIFExtension::ResolveClass,
+                                                &TGIFTextExtension::ConstructForFrame};
 
 std::unique_ptr<TGIFExtension> TGIFTextExtension::ConstructForFrame(TGIFSubImage& frame) {
   return std::make_unique<TGIFTextExtension>(frame);
@@ -136,7 +134,7 @@ void TGIFTextExtension::LoadFromStream(TStream& stream) {
 
 // ---- TGIFCommentExtension ----------------------------------------------------
 
-const TGIFExtensionKind TGIFCommentExtension::Kind{0xFE, "TGIFCommentExtension",
+const TGIFExtensionKind TGIFCommentExtension::Kind{fmt::CommentLabel, "TGIFCommentExtension",
                                                    &TGIFExtension::ResolveClass,
                                                    &TGIFCommentExtension::ConstructForFrame};
 
@@ -154,68 +152,12 @@ void TGIFCommentExtension::LoadFromStream(TStream& stream) {
   ReadTextBlocks(stream, Lines);
 }
 
-// ---- TGIFExtensionList -------------------------------------------------------
-
-void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage& frame) {
-  uint8_t next = 0;
-  if (stream.Read(&next, 1) != 1) return;
-  while (next != kImageSeparator && next != kTrailer) {
-    if (next != kExtensionIntroducer) {
-      ReportWarning(kWarning, msg::BadExtensionIntroducer);
-      break;
-    }
-    const TGIFExtensionKind* kind = PeekExtensionKind(stream);
-    if (kind == nullptr) RaiseGIFError(msg::UnknownExtension);
-    stream.Seek(-1, TSeekOrigin::soCurrent);
-    // Owned here until loaded: a load that raises frees it, unlisted.
-    std::unique_ptr<TGIFExtension> extension = kind->ConstructForFrame(frame);
-    extension->LoadFromStream(stream);
-    Append(std::move(extension));
-    if (stream.Read(&next, 1) != 1) return;
-  }
-  // The caller reads the byte that ended the run.
-  stream.Seek(-1, TSeekOrigin::soCurrent);
-}
-
-// ---- Kind resolution and the label registry ----------------------------------
-
-TExtensionList& LabelRegistry() {
-  if (!labelRegistry) {
-    auto registry = std::make_unique<TExtensionList>();
-    for (const TGIFExtensionKind* kind :
-         {&TGIFTextExtension::Kind, &TGIFGraphicControlExtension::Kind, &TGIFCommentExtension::Kind,
-          &TGIFApplicationExtension::Kind})
-      registry->RegisterKind(*kind, kind->Label);
-    labelRegistry = std::move(registry);
-  }
-  return *labelRegistry;
-}
-
-void FreeLabelRegistry() {
-  labelRegistry.reset();
-}
-
-const TGIFExtensionKind* PeekExtensionKind(TStream& stream) {
-  const int64_t labelPosition = stream.Position();
-  const TGIFExtensionKind* kind = nullptr;
-  uint8_t label = 0;
-  if (stream.Read(&label, 1) == 1) kind = LabelRegistry().FindKind(label);
-  // Each step reads on where the previous one stopped, until a kind settles on
-  // itself. A step that changes the kind has consumed bytes, so the chain ends
-  // at the latest where the data does.
-  while (kind != nullptr) {
-    const TGIFExtensionKind* next = kind->ResolveClass(*kind, stream);
-    if (next == kind) break;
-    kind = next;
-  }
-  stream.SetPosition(labelPosition);
-  return kind;
-}
+// ---- Introducer -------------------------------------------------------------
 
 uint8_t ReadIntroducer(TStream& stream) {
   uint8_t header[2];
   ReadExact(stream, header, sizeof header);
-  if (header[0] != kExtensionIntroducer) RaiseGIFError(msg::BadExtensionIntroducer);
+  if (header[0] != fmt::ExtensionIntroducer) RaiseGIFError(msg::BadExtensionIntroducer);
   return header[1];
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gif/Document.h"
+#include "gif/Format.h"
 
 namespace gif {
 
@@ -52,7 +53,7 @@ class TGIFExtension : public TGIFItem {
 // The control record of a graphic control extension, bytes 2..7 of the block
 // as it is written: block size 4, the four bytes, the terminator.
 struct TGraphicControlRecord {
-  uint8_t BlockSize = 4;
+  uint8_t BlockSize = fmt::GraphicControlBlockSize;
   uint8_t PackedFields = 0;
   uint8_t DelayTime[2] = {0, 0};
   uint8_t TransparentColorIndex = 0;
@@ -75,11 +76,15 @@ class TGIFGraphicControlExtension : public TGIFExtension {
 
   const TGraphicControlRecord& Record() const { return record_; }
 
-  bool TransparentColorFlag() const { return (record_.PackedFields & 0x01) != 0; }
+  bool TransparentColorFlag() const {
+    return (record_.PackedFields & fmt::TransparentColorFlag) != 0;
+  }
   // Also sets the owner frame's HasTransparency to value.
   void SetTransparentColorFlag(bool value);
-  bool UserInputFlag() const { return (record_.PackedFields & 0x02) != 0; }
-  uint8_t DisposalMethod() const { return (record_.PackedFields >> 2) & 7; }
+  bool UserInputFlag() const { return (record_.PackedFields & fmt::UserInputFlag) != 0; }
+  uint8_t DisposalMethod() const {
+    return (record_.PackedFields & fmt::DisposalMask) >> fmt::DisposalShift;
+  }
   // Stores value & 7; the other packed bits stay.
   void SetDisposalMethod(uint8_t value);
   uint16_t DelayTime() const { return GetU16(record_.DelayTime); }
@@ -97,7 +102,7 @@ class TGIFGraphicControlExtension : public TGIFExtension {
 
 // The text grid record of a plain text extension, bytes 2..14 of the block.
 struct TPlainTextRecord {
-  uint8_t BlockSize = 12;
+  uint8_t BlockSize = fmt::PlainTextBlockSize;
   uint8_t Left[2] = {0, 0};
   uint8_t Top[2] = {0, 0};
   uint8_t Width[2] = {0, 0};
@@ -145,17 +150,9 @@ class TGIFCommentExtension : public TGIFExtension {
   void LoadFromStream(TStream& stream) override;
 };
 
-// A frame's extension blocks in file order.
-class TGIFExtensionList : public TGIFList {
- public:
-  using TGIFList::TGIFList;
-  const char* ClassName() const override { return "TGIFExtensionList"; }
-  TGIFExtension& Extension(int index) const { return static_cast<TGIFExtension&>(ItemAt(index)); }
-  // Reads the run of extensions at the stream position on behalf of frame and
-  // leaves the stream at the byte that ended it (image separator, trailer or
-  // an unexpected byte), or at the end of the data.
-  void LoadFromStream(TStream& stream, TGIFSubImage& frame);
-};
+inline TGIFExtension& TGIFExtensionList::Extension(int index) const {
+  return static_cast<TGIFExtension&>(ItemAt(index));
+}
 
 // A process-wide table of (kind, key) entries. Lookup runs from the last entry
 // to the first, so a kind registered later for the same key takes precedence.
@@ -182,16 +179,6 @@ class TKindRegistry {
 
 // Label byte -> extension kind.
 using TExtensionList = TKindRegistry<uint8_t>;
-
-// The label registry, created with its fixed entries on first use.
-TExtensionList& LabelRegistry();
-// Frees the label registry; the next use creates it afresh.
-void FreeLabelRegistry();
-
-// With the stream just after an introducer: the kind that loads the block, or
-// none for an unknown label or data that ends before the kind is settled. The
-// stream is left at the label byte.
-const TGIFExtensionKind* PeekExtensionKind(TStream& stream);
 
 // Reads the two header bytes, checks the introducer and returns the label.
 uint8_t ReadIntroducer(TStream& stream);

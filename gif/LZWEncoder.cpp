@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "gif/Document.h"
+#include "gif/LZWEncoderDetail.h"
 #include "gif/Settings.h"
 
 namespace gif {

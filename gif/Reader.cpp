@@ -1,9 +1,10 @@
-// Loading GIF files into a document.
+#include "gif/Reader.h"
+
 #include <cmath>
 #include <string>
 
-#include "gif/Document.h"
-#include "gif/Extensions.h"
+#include "gif/ExtensionRegistry.h"
+#include "gif/Format.h"
 #include "gif/LZWDecoder.h"
 #include "gif/Messages.h"
 #include "gif/Settings.h"
@@ -12,21 +13,11 @@ namespace gif {
 
 namespace {
 
-constexpr uint8_t kExtensionIntroducer = 0x21;
-constexpr uint8_t kImageSeparator = 0x2C;
-constexpr uint8_t kTrailer = 0x3B;
-
-// The signature is accepted in either letter case; the version is not looked at.
-bool IsSignature(const uint8_t* bytes) {
-  auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c; };
-  return upper(bytes[0]) == 'G' && upper(bytes[1]) == 'I' && upper(bytes[2]) == 'F';
-}
-
-// Reads up to the first byte that is not 0x00; false when the data ends first.
+// Reads up to the first byte that is not 0; false when the data ends first.
 bool ReadBlockByte(TStream& stream, uint8_t& byte) {
   do {
     if (stream.Read(&byte, 1) != 1) return false;
-  } while (byte == 0x00);
+  } while (byte == 0);
   return true;
 }
 
@@ -34,14 +25,15 @@ void StepBack(TStream& stream) {
   stream.Seek(-1, TSeekOrigin::soCurrent);
 }
 
-// 2 << N entries for the size field N of a packed byte.
-int TableSize(uint8_t packed) {
-  return 2 << (packed & 7);
+}  // namespace
+
+bool IsGIFSignature(const uint8_t* bytes) {
+  auto upper = [](uint8_t c) { return c >= 'a' && c <= 'z' ? static_cast<uint8_t>(c - 32) : c; };
+  return upper(bytes[0]) == 'G' && upper(bytes[1]) == 'I' && upper(bytes[2]) == 'F';
 }
 
-// Raises when a frame of width x height pixels would take `used` pixels past
-// `limit`. Both sides stay below 2^64: used never passes the limit it was
-// checked against, and a frame has fewer than 2^32 pixels.
+// Both sides stay below 2^64: used never passes the limit it was checked
+// against, and a frame has fewer than 2^32 pixels.
 void CheckPixelLimit(uint64_t used, uint64_t limit, int width, int height) {
   const uint64_t pixels = uint64_t(width) * uint64_t(height);
   if (used <= limit && pixels <= limit - used) return;
@@ -49,8 +41,6 @@ void CheckPixelLimit(uint64_t used, uint64_t limit, int width, int height) {
       FormatMessage(msg::PixelLimitExceeded,
                     {std::to_string(width), std::to_string(height), std::to_string(limit)}));
 }
-
-}  // namespace
 
 void TGIFImage::ReservePixels(int width, int height) {
   CheckPixelLimit(reservedPixels_, MaxPixels, width, height);
@@ -86,10 +76,10 @@ void TGIFHeader::LoadFromStream(TStream& stream) {
   uint8_t signature[6];
   ReadExact(stream, signature, sizeof signature);
   // Some files carry four bytes of something else in front of the header.
-  if (!IsSignature(signature)) {
+  if (!IsGIFSignature(signature)) {
     stream.SetPosition(start + 4);
     ReadExact(stream, signature, sizeof signature);
-    if (!IsSignature(signature)) RaiseGIFError(msg::BadSignature);
+    if (!IsGIFSignature(signature)) RaiseGIFError(msg::BadSignature);
   }
 
   uint8_t screen[7];
@@ -100,8 +90,8 @@ void TGIFHeader::LoadFromStream(TStream& stream) {
   Screen.BackgroundColorIndex = screen[5];
   Screen.AspectRatio = screen[6];
 
-  if ((Screen.PackedFields & 0x80) != 0)
-    ColorMap().ReadTable(stream, TableSize(Screen.PackedFields));
+  if ((Screen.PackedFields & fmt::GlobalTableFlag) != 0)
+    ColorMap().ReadTable(stream, fmt::TableSize(Screen.PackedFields));
   else
     ColorMap().ResetEntries();
 }
@@ -109,9 +99,9 @@ void TGIFHeader::LoadFromStream(TStream& stream) {
 void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage& parent) {
   uint8_t byte = 0;
   if (!ReadBlockByte(stream, byte)) return;
-  while (byte != kTrailer) {
+  while (byte != fmt::Trailer) {
     StepBack(stream);
-    if (byte != kExtensionIntroducer && byte != kImageSeparator) {
+    if (byte != fmt::ExtensionIntroducer && byte != fmt::ImageSeparator) {
       ReportWarning(1, msg::UnknownBlockType);
       break;
     }
@@ -139,7 +129,7 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
   if (stream.Read(&byte, 1) != 1) return;
   StepBack(stream);
   // Extensions followed by the trailer or a zero byte form a frame without image.
-  if (byte == kTrailer || byte == 0x00) return;
+  if (byte == fmt::Trailer || byte == 0) return;
 
   // Whatever byte ended the extension run introduces the descriptor, and is
   // kept so that it is written back as it was.
@@ -165,15 +155,36 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
   else
     CheckPixelLimit(0, LibrarySettings().MaxPixels, Descriptor.Width, Descriptor.Height);
 
-  if ((Descriptor.PackedFields & 0x80) != 0)
-    LocalMap().ReadTable(stream, TableSize(Descriptor.PackedFields));
+  if ((Descriptor.PackedFields & fmt::LocalTableFlag) != 0)
+    LocalMap().ReadTable(stream, fmt::TableSize(Descriptor.PackedFields));
 
   DecodeImageData(*this, stream);
 }
 
+void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage& frame) {
+  uint8_t next = 0;
+  if (stream.Read(&next, 1) != 1) return;
+  while (next != fmt::ImageSeparator && next != fmt::Trailer) {
+    if (next != fmt::ExtensionIntroducer) {
+      ReportWarning(1, msg::BadExtensionIntroducer);
+      break;
+    }
+    const TGIFExtensionKind* kind = PeekExtensionKind(stream);
+    if (kind == nullptr) RaiseGIFError(msg::UnknownExtension);
+    stream.Seek(-1, TSeekOrigin::soCurrent);
+    // Owned here until loaded: a load that raises frees it, unlisted.
+    std::unique_ptr<TGIFExtension> extension = kind->ConstructForFrame(frame);
+    extension->LoadFromStream(stream);
+    Append(std::move(extension));
+    if (stream.Read(&next, 1) != 1) return;
+  }
+  // The caller reads the byte that ended the run.
+  stream.Seek(-1, TSeekOrigin::soCurrent);
+}
+
 void TGIFTrailer::LoadFromStream(TStream& stream) {
   uint8_t byte = 0;
-  if (stream.Read(&byte, 1) == 1 && byte != kTrailer) ReportWarning(1, msg::BadTrailer);
+  if (stream.Read(&byte, 1) == 1 && byte != fmt::Trailer) ReportWarning(1, msg::BadTrailer);
 }
 
 }  // namespace gif

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -56,7 +57,8 @@ class TTemporaryFile {
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     // The name stays within NAME_MAX however long the target's name is.
     const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1, 200);
-    static unsigned serial = 0;
+    // Several threads may save at once (tintwell-cli -j).
+    static std::atomic<unsigned> serial{0};
     for (int attempt = 0;; ++attempt) {
       leaf_ =
           "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp";

@@ -29,8 +29,11 @@ struct TGIFLibrarySettings {
 // The process-wide settings, holding their initial values unless changed.
 TGIFLibrarySettings& LibrarySettings();
 
-// Runs once when the program ends: frees the extension registries (a later
-// use creates them afresh).
+// Runs once when the program ends: frees what the library made on first use,
+// the extension registries (a later use makes them afresh).
 void LibraryShutdown();
+// Has the next LibraryShutdown call release: for what the library makes on
+// first use. Keeps the settings free of the parts that register.
+void FreeAtShutdown(void (*release)());
 
 }  // namespace gif

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gif/Basics.h"
+#include "gif/Format.h"
 #include "gif/Messages.h"
 
 namespace gif {
@@ -96,7 +97,7 @@ void TGIFWriter::FlushBlock() {
 void TGIFWriter::WriteTerminator() {
   CloseSubBlock();
   // The empty sub-block that follows is the terminator; StartBlock left room.
-  buffer_[blockStart_] = 0;
+  buffer_[blockStart_] = fmt::BlockTerminator;
   const std::size_t end = blockStart_ + 1;
   blockStart_ = 0;
   count_ = 1;

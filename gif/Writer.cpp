@@ -1,16 +1,13 @@
-// Saving a document as a GIF file: header and global colour table, each frame's
-// extensions, descriptor, local colour table and image data, and the trailer.
-#include "gif/Document.h"
+#include "gif/Writer.h"
+
 #include "gif/Extensions.h"
+#include "gif/Format.h"
 #include "gif/LZWEncoder.h"
 #include "gif/Messages.h"
 #include "gif/SafeSave.h"
 
 namespace gif {
 
-namespace {
-
-// done * 100 / total, rounded to the nearest integer, ties to even.
 int PercentDone(int done, int total) {
   const int64_t scaled = int64_t{done} * 100;
   int64_t percent = scaled / total;
@@ -18,6 +15,8 @@ int PercentDone(int done, int total) {
   if (twiceRest > total || (twiceRest == total && percent % 2 != 0)) ++percent;
   return static_cast<int>(percent);
 }
+
+namespace {
 
 // About the most bytes a save of `image` takes: LZW codes are at most 12 bits
 // and stand for at least one pixel each. Growing the buffer as the save goes
@@ -71,7 +70,7 @@ void TGIFHeader::SaveToStream(TStream& stream) {
   record[11] = Screen.BackgroundColorIndex;
   record[12] = Screen.AspectRatio;
   stream.WriteBuffer(record, sizeof record);
-  if ((Screen.PackedFields & 0x80) != 0) ColorMap().WriteTable(stream);
+  if ((Screen.PackedFields & fmt::GlobalTableFlag) != 0) ColorMap().WriteTable(stream);
 }
 
 void TGIFImageList::SaveToStream(TStream& stream) {
@@ -104,7 +103,7 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
 }
 
 void TGIFTrailer::SaveToStream(TStream& stream) {
-  PutByte(stream, 0x3B);
+  PutByte(stream, fmt::Trailer);
 }
 
 }  // namespace gif

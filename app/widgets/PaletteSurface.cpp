@@ -54,4 +54,9 @@ void TPaletteSurface::mousePressEvent(QMouseEvent* event) {
   emit MousePressed(at.x(), at.y());
 }
 
+void TPaletteSurface::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QPoint at = PixelAt(*event);
+  emit MouseDoubleClicked(at.x(), at.y());
+}
+
 }  // namespace app

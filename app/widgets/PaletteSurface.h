@@ -28,11 +28,13 @@ class TPaletteSurface : public QWidget {
   // is held it may lie outside the surface.
   void MouseMoved(int x, int y);
   void MousePressed(int x, int y);
+  void MouseDoubleClicked(int x, int y);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   QImage picture_;

@@ -24,6 +24,9 @@ class TApplicationEnvironment : public ::testing::Environment {
     static int argc = 1;
     static char name[] = "tintwell_app_tests";
     static char* argv[] = {name, nullptr};
+    // Settings the window remembers go to this run's own folder, so tests
+    // running side by side neither see each other's nor the user's.
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(TempDir() + "/config"));
     application_ = std::make_unique<app::TApplication>(argc, argv);
   }
   void TearDown() override { application_.reset(); }

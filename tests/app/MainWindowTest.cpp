@@ -95,7 +95,9 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
       {&frm.actSave, "File", "Save File", "Save Current File", 1, QKeySequence("Ctrl+S")},
       {&frm.actSaveAs, "File", "Save File As...", "Save File As", 2, QKeySequence()},
       {&frm.actExit, "File", "Exit", "Exit Tintwell", -1, QKeySequence()},
-      {&frm.actAbout, "Help", "About", "About Tintwell", 3, QKeySequence()}};
+      {&frm.actAbout, "Help", "About", "About Tintwell", 3, QKeySequence()},
+      {&frm.actRecolourAll, "Edit", "Recolour Every Table",
+       "Start recolours the global table and every frame's table", -1, QKeySequence()}};
   for (const Expected& e : table) {
     SCOPED_TRACE(e.caption);
     EXPECT_EQ(QString(e.action->text()).remove(QLatin1Char('&')), e.caption);
@@ -114,9 +116,12 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
   EXPECT_EQ(menus[3]->text(), "&Help");
   QStringList edit;
   for (QAction* a : frm.mnuEdit.actions()) edit << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(edit, Texts({"&Undo", "&Redo", "-", "Re&vert to Saved"}));
-  ASSERT_EQ(frm.mnuView.actions().size(), 1);
+  EXPECT_EQ(edit, Texts({"&Undo", "&Redo", "-", "Re&vert to Saved", "-", "Recolour &Every Table"}));
+  EXPECT_TRUE(frm.actRecolourAll.isCheckable());
+  ASSERT_EQ(frm.mnuView.actions().size(), 2);
   EXPECT_EQ(frm.mnuView.actions()[0], &frm.actPreview);
+  EXPECT_EQ(frm.mnuView.actions()[1], frm.mnuColorTable.menuAction());
+  EXPECT_EQ(frm.mnuColorTable.title(), "Colour &Table");
   QStringList file;
   for (QAction* a : frm.mnuFile.actions()) file << (a->isSeparator() ? "-" : a->text());
   EXPECT_EQ(file, Texts({"&Open File...", "&Save File", "S&ave File As...", "-", "&Exit"}));

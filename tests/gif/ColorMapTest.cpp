@@ -79,6 +79,18 @@ TEST(ColorMap, OutOfRangeReadsWarnAndAnswerEntryZero) {
 
   TGIFImage empty;
   EXPECT_EQ(MessageOf([&] { empty.GlobalMap().ReadEntry(0); }), "Color table is empty");
+
+  // A map outside any document warns the sink it was made with, as sender.
+  struct Sink : TGIFWarningSink {
+    std::vector<TPersistent*> senders;
+    void ReportWarning(TPersistent* sender, int, const std::string&) override {
+      senders.push_back(sender);
+    }
+  } sink;
+  TGIFLocalColorMap loose(nullptr, &sink);
+  Fill(loose, 2);
+  EXPECT_EQ(loose.ReadEntry(2), loose.ReadEntry(0));
+  EXPECT_EQ(sink.senders, std::vector<TPersistent*>{&loose});
 }
 
 TEST(ColorMap, WriteEntryChecksTheIndexAndChangesNothingOnError) {

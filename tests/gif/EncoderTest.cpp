@@ -9,6 +9,7 @@
 
 #include "gif/GIFImage.h"
 #include "gif/LZWEncoder.h"
+#include "gif/LZWEncoderDetail.h"
 #include "tests/gif/GiflibOracle.h"
 
 using namespace gif;

@@ -4,29 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <typeinfo>
 #include <vector>
 
 #include "gif/GIFImage.h"
+#include "tests/gif/GifBytes.h"
 
 namespace gif::test {
 
-using Bytes = std::vector<uint8_t>;
-
-inline Bytes Text(std::string_view text) {
-  return Bytes(text.begin(), text.end());
-}
-
-// Joins byte pieces: Cat({{0x21, 0xFE}, Text("ab")}).
-inline Bytes Cat(std::initializer_list<Bytes> pieces) {
-  Bytes all;
-  for (const Bytes& piece : pieces) all.insert(all.end(), piece.begin(), piece.end());
-  return all;
-}
+using giftest::Bytes;
+using giftest::Concat;
+using giftest::Text;
 
 class ExtensionRun : public ::testing::Test {
  protected:

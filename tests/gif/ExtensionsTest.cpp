@@ -30,7 +30,7 @@ TEST_F(ExtensionsTest, RunEndsAtTheByteThatIsNoIntroducer) {
 }
 
 TEST_F(ExtensionsTest, CommentSubBlocksBecomeLines) {
-  const Bytes two = Cat({{0x21, 0xFE, 0x02}, Text("ab"), {0x02}, Text("cd"), {0x00}});
+  const Bytes two = Concat({{0x21, 0xFE, 0x02}, Text("ab"), {0x02}, Text("cd"), {0x00}});
   ExpectRoundTrip(two);
   EXPECT_EQ(At<TGIFCommentExtension>(0).Lines, (std::vector<std::string>{"ab", "cd"}));
 
@@ -40,8 +40,8 @@ TEST_F(ExtensionsTest, CommentSubBlocksBecomeLines) {
 
   // A zero byte ends the line early; the shorter line is what is written.
   List().DeleteAll();
-  Load(Cat({{0x21, 0xFE, 0x03}, Text("x"), {0x00}, Text("y"), {0x00}}));
-  EXPECT_EQ(Save(), Cat({{0x21, 0xFE, 0x01}, Text("x"), {0x00}}));
+  Load(Concat({{0x21, 0xFE, 0x03}, Text("x"), {0x00}, Text("y"), {0x00}}));
+  EXPECT_EQ(Save(), Concat({{0x21, 0xFE, 0x01}, Text("x"), {0x00}}));
 }
 
 TEST_F(ExtensionsTest, LongLinesAreCutInto255ByteSubBlocks) {
@@ -78,7 +78,7 @@ TEST_F(ExtensionsTest, LongLinesAreCutInto255ByteSubBlocks) {
 }
 
 TEST_F(ExtensionsTest, PlainTextKeepsItsGridRecordAndLines) {
-  const Bytes text = Cat(
+  const Bytes text = Concat(
       {{0x21, 0x01, 0x0C, 1, 0, 2, 0, 0x40, 0x01, 8, 0, 8, 16, 3, 4, 0x02}, Text("hi"), {0x00}});
   ExpectRoundTrip(text);
   const auto& extension = At<TGIFTextExtension>(0);
@@ -113,7 +113,7 @@ TEST_F(ExtensionsTest, ShortGraphicControlIsKeptAsFarAsItArrived) {
 }
 
 TEST_F(ExtensionsTest, TwoGraphicControlsInOneFrame) {
-  Load(Cat({GraphicControl(0x00, 1, 0), GraphicControl(0x01, 2, 5), {0x2C}}));
+  Load(Concat({GraphicControl(0x00, 1, 0), GraphicControl(0x01, 2, 5), {0x2C}}));
   ASSERT_EQ(List().ItemCount(), 2);
   auto& first = At<TGIFGraphicControlExtension>(0);
   EXPECT_EQ(frame->GraphicControl(), &first);

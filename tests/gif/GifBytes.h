@@ -4,13 +4,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace giftest {
 
 using Bytes = std::vector<uint8_t>;
 
+inline Bytes Text(std::string_view text) {
+  return Bytes(text.begin(), text.end());
+}
+
+// Joins byte pieces: Concat({{0x21, 0xFE}, Text("ab")}).
 inline Bytes Concat(std::initializer_list<Bytes> parts) {
   Bytes out;
   for (const Bytes& part : parts) out.insert(out.end(), part.begin(), part.end());

@@ -1,0 +1,34 @@
+// Running one command over many files on several threads: each file's report
+// goes out in the order the files were given, failures as "FILE: message" on
+// the error stream, and a progress line while a terminal watches.
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Works on the file at an index of the list and returns its text for the
+// standard output (whole lines, may be empty). A failure is an exception whose
+// what() is the message.
+using TFileTask = std::function<std::string(std::size_t index)>;
+
+struct TBatchOptions {
+  int Jobs = 1;
+  // Show "done/total files, N files/s" on err, rewritten in place.
+  bool Progress = false;
+};
+
+// The number of files worked on at once when -j is not given.
+int DefaultJobs();
+
+// Runs task over every file, at most options.Jobs at a time. Returns 0 when
+// every file succeeded, 1 when any failed; every file is tried either way.
+// An interrupt, termination or hang-up, or a closed output, stops the batch
+// once the files in hand are done: the result is then 128 + the signal.
+int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
+             const TBatchOptions& options, std::FILE* out, std::FILE* err);
+
+}  // namespace cli

@@ -1,0 +1,75 @@
+// Every text tintwell-cli prints of its own: usage errors, per-file report
+// lines and help. The library's and the recolour core's messages come from
+// gif/Messages.h and edit/Recolour.h.
+#pragma once
+
+namespace cli::msg {
+
+inline constexpr const char* Program = "tintwell-cli";
+
+// Usage errors. %s stands for an option name, a value or a file name.
+inline constexpr const char* UnknownCommand = "unknown command \"%s\"";
+inline constexpr const char* NoCommand = "no command given";
+inline constexpr const char* UnknownOption = "unknown option \"%s\"";
+inline constexpr const char* MissingValue = "option %s needs a value";
+inline constexpr const char* UnexpectedValue = "option %s takes no value";
+inline constexpr const char* RepeatedOption = "option %s is given more than once";
+inline constexpr const char* NoFiles = "no FILE given";
+inline constexpr const char* NotANumber = "%s: \"%s\" is not a whole number";
+inline constexpr const char* ToWithoutFrom = "%s needs %s";
+inline constexpr const char* ToleranceRange = "Tolerance must be from 0 to 100";
+inline constexpr const char* JobsRange = "-j must be a whole number from 1 to 1024";
+inline constexpr const char* NoPass =
+    "no pass given: use --from-hue/--to-hue, --from-sat/--to-sat or --from-light/--to-light";
+inline constexpr const char* NoOutput = "say where to write: -o OUT, --out-dir DIR or --in-place";
+inline constexpr const char* TwoOutputs = "-o, --out-dir and --in-place exclude each other";
+inline constexpr const char* OutputTakesOneFile = "-o takes exactly one FILE";
+inline constexpr const char* CannotCreateFolder = "Cannot create folder \"%s\". %s";
+inline constexpr const char* SameTarget = "%s and %s would both be written to %s";
+
+// Per-file report lines: file, entries changed, entries in all, tables, table
+// or tables.
+inline constexpr const char* WouldChange = "%s: %s of %s entries in %s %s would change";
+inline constexpr const char* Changed = "%s: %s of %s entries in %s %s changed";
+
+// A batch stopped by a signal or a closed output: files reported, files given.
+inline constexpr const char* Stopped = "tintwell-cli: stopped after %s of %s files";
+
+inline constexpr const char* TryHelp = "Try '%s --help'.";
+
+inline constexpr const char* MainUsage =
+    "Usage: tintwell-cli COMMAND [OPTION]... FILE...\n"
+    "       tintwell-cli --help | --version\n"
+    "Recolour the palettes of GIF files, or list what they hold.\n"
+    "\n"
+    "Commands:\n";
+
+inline constexpr const char* MainHelpTail =
+    "\n"
+    "'tintwell-cli COMMAND --help' describes a command.\n"
+    "Exit status: 0 when every file succeeded, 1 when any file failed,\n"
+    "2 for a usage error (then nothing is read or written).\n";
+
+inline constexpr const char* InfoSynopsis = "Usage: tintwell-cli info [--json] [-j N] FILE...\n";
+inline constexpr const char* InfoSummary = "list the header, frames and extensions of each file";
+inline constexpr const char* InfoDescription =
+    "Prints, per file, the signature, screen size, colour resolution, background\n"
+    "index, global table size and frames, and per frame its position, size,\n"
+    "interlace flag, local table size, delay, disposal, transparent index and\n"
+    "extensions. Files are reported in the order given.\n";
+
+inline constexpr const char* RecolourSynopsis =
+    "Usage: tintwell-cli recolour [--from-hue N --to-hue N] [--from-sat N --to-sat N]\n"
+    "         [--from-light N --to-light N] [--tolerance N] [--global-only] [-j N]\n"
+    "         (-o OUT | --out-dir DIR | --in-place | --dry-run) FILE...\n";
+inline constexpr const char* RecolourSummary =
+    "shift hue, saturation or lightness in every colour table";
+inline constexpr const char* RecolourDescription =
+    "Every palette entry whose hue lies within the tolerance of the From hue gets\n"
+    "the To hue and keeps its own lightness and saturation; then the same for\n"
+    "saturation and for lightness. Values run from 0 to 240. Every colour table\n"
+    "of each file is changed (only the global one with --global-only); pixels\n"
+    "and all other blocks stay as they are. A file that fails leaves its target\n"
+    "as it was.\n";
+
+}  // namespace cli::msg
