@@ -21,12 +21,23 @@ TPreviewCanvas::TPreviewCanvas(QWidget* parent) : QWidget(parent) {
 
 void TPreviewCanvas::SetFrame(QImage frame) {
   frame_ = std::move(frame);
+  message_.clear();
+  update();
+}
+
+void TPreviewCanvas::SetMessage(QString text) {
+  frame_ = QImage();
+  message_ = std::move(text);
   update();
 }
 
 void TPreviewCanvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), palette().color(QPalette::Window));
+  if (!message_.isEmpty()) {
+    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, message_);
+    return;
+  }
   if (frame_.isNull()) return;
   // The largest size of the frame's aspect that fits.
   const QSize fitted = frame_.size().scaled(size(), Qt::KeepAspectRatio);
@@ -69,13 +80,24 @@ void TfrmPreview::SetDocument(const gif::TGIFImage* document) {
   btnPlay.setText(QString::fromLatin1(msg::Play));
   document_ = document;
   animator_.reset();
-  if (document_ != nullptr) animator_ = std::make_unique<gif::TGIFAnimator>(*document_);
+  QString refusal;
+  try {
+    if (document_ != nullptr) animator_ = std::make_unique<gif::TGIFAnimator>(*document_);
+  } catch (const gif::GIFException& e) {
+    // A picture too large to compose is refused here, in the preview; the
+    // document itself stays open for editing.
+    refusal = QString::fromUtf8(e.what());
+  }
   const int frames = animator_ ? animator_->FrameCount() : 0;
   const QSignalBlocker quiet(sldFrame);
   sldFrame.setRange(0, std::max(0, frames - 1));
   sldFrame.setValue(0);
   sldFrame.setEnabled(frames > 1);
   btnPlay.setEnabled(frames > 1);
+  if (!refusal.isEmpty()) {
+    canvas.SetMessage(refusal);
+    return;
+  }
   Compose();
 }
 

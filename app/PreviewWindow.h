@@ -25,14 +25,19 @@ class TPreviewCanvas : public QWidget {
   Q_OBJECT
  public:
   explicit TPreviewCanvas(QWidget* parent = nullptr);
+  // Shows the frame; clears any message.
   void SetFrame(QImage frame);
   const QImage& Frame() const { return frame_; }
+  // Shows the text where the picture would be, and no picture.
+  void SetMessage(QString text);
+  const QString& Message() const { return message_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   QImage frame_;
+  QString message_;
 };
 
 class TfrmPreview : public QWidget {
@@ -51,6 +56,8 @@ class TfrmPreview : public QWidget {
   void TogglePlay();
   // The composed frame, 0xAARRGGBB, alpha 0 where see-through.
   const QImage& Frame() const { return canvas.Frame(); }
+  // Why nothing is shown, when the document cannot be previewed.
+  const QString& Message() const { return canvas.Message(); }
 
   TPreviewCanvas canvas;
   QSlider sldFrame;

@@ -79,6 +79,9 @@ TGIFRegistration::TGIFRegistration() {
 }
 
 TGIFRegistration::~TGIFRegistration() {
+  // The library's shutdown goes with the registration: the extension
+  // registries are freed first, then the format leaves the framework.
+  gif::LibraryShutdown();
   TGraphicRegistry::Instance().UnregisterClass("TGIFImage");
 }
 

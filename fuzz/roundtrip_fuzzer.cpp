@@ -67,9 +67,11 @@ void Recolour(gif::TGIFColorMap& map) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  // Every pixel is encoded, decoded and compared: a million per input keeps
-  // the runs short while frames still fill the encoder's string table.
+  // Every pixel is encoded, decoded and compared: a million per frame and
+  // 16 MiB per document (as on a computer of 32) keep the runs short while
+  // frames still fill the encoder's string table.
   gif::LibrarySettings().MaxPixels = uint64_t{1} << 20;
+  gif::LibrarySettings().PhysicalMemory = uint64_t{1} << 25;
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "gif/Animator.h"
 
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "gif/Extensions.h"
@@ -16,26 +17,37 @@ constexpr int kRestorePrevious = 3;
 
 }  // namespace
 
-TGIFAnimator::TGIFAnimator(const TGIFImage& doc) : doc_(doc) {
-  width_ = doc.ScreenWidth();
-  height_ = doc.ScreenHeight();
-  const bool noScreen = width_ == 0 || height_ == 0;
+TGIFAnimator::TGIFAnimator(const TGIFImage& doc, uint64_t maxPixels) : doc_(doc) {
+  const int screenWidth = doc.ScreenWidth();
+  const int screenHeight = doc.ScreenHeight();
+  // A file without a screen size still shows its images whole.
+  const bool noScreen = screenWidth == 0 || screenHeight == 0;
+  int right = 0, bottom = 0;
+  left_ = top_ = INT_MAX;
   for (int i = 0; i < doc.Frames().Count(); ++i) {
     const TGIFSubImage& frame = doc.Frames().Frame(i);
     if (frame.IsEmpty()) continue;
     images_.push_back(&frame);
-    // A file without a screen size still shows its images.
-    if (noScreen) {
-      width_ = std::max(width_, frame.Descriptor.Left + frame.Descriptor.Width);
-      height_ = std::max(height_, frame.Descriptor.Top + frame.Descriptor.Height);
+    const TImageDescriptor& d = frame.Descriptor;
+    int x1 = d.Left + d.Width, y1 = d.Top + d.Height;
+    if (!noScreen) {
+      x1 = std::min(x1, screenWidth);
+      y1 = std::min(y1, screenHeight);
     }
+    // An image wholly off the screen covers nothing.
+    if (x1 <= d.Left || y1 <= d.Top) continue;
+    left_ = std::min<int>(left_, d.Left);
+    top_ = std::min<int>(top_, d.Top);
+    right = std::max(right, x1);
+    bottom = std::max(bottom, y1);
   }
-  // A tiny file can declare a screen of 65535 x 65535: the canvas counts
-  // against the document's pixel budget like a frame does.
-  if (uint64_t(width_) * uint64_t(height_) > doc.MaxPixels)
+  if (right == 0) left_ = top_ = 0;
+  width_ = right - left_;
+  height_ = bottom - top_;
+  if (uint64_t(width_) * uint64_t(height_) > maxPixels)
     RaiseGIFError(FormatMessage(
-        msg::ScreenLimitExceeded,
-        {std::to_string(width_), std::to_string(height_), std::to_string(doc.MaxPixels)}));
+        msg::CanvasLimitExceeded,
+        {std::to_string(width_), std::to_string(height_), std::to_string(maxPixels)}));
   Clear();
 }
 
@@ -79,14 +91,16 @@ void TGIFAnimator::Draw(const TGIFSubImage& frame) {
   }
   if (frame.HasTransparency() && control != nullptr) lookup[control->TransparentColorIndex()] = 0;
 
+  // The frame's rectangle in canvas coordinates, clipped to the canvas.
   const TImageDescriptor& d = frame.Descriptor;
-  const int x0 = std::min<int>(d.Left, width_), x1 = std::min(d.Left + d.Width, width_);
-  const int y0 = std::min<int>(d.Top, height_), y1 = std::min(d.Top + d.Height, height_);
+  const int left = d.Left - left_, top = d.Top - top_;
+  const int x0 = std::clamp(left, 0, width_), x1 = std::clamp(left + d.Width, 0, width_);
+  const int y0 = std::clamp(top, 0, height_), y1 = std::clamp(top + d.Height, 0, height_);
   for (int y = y0; y < y1; ++y) {
-    const uint8_t* src = frame.PixelData() + static_cast<std::size_t>(y - d.Top) * d.Width;
+    const uint8_t* src = frame.PixelData() + static_cast<std::size_t>(y - top) * d.Width;
     TPixel* dst = canvas_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     for (int x = x0; x < x1; ++x) {
-      const TPixel p = lookup[src[x - d.Left]];
+      const TPixel p = lookup[src[x - left]];
       if (p != 0) dst[x] = p;
     }
   }
@@ -102,8 +116,10 @@ void TGIFAnimator::Dispose(const TGIFSubImage& frame) {
   if (method != kRestoreBackground) return;
   // Browsers clear to transparent rather than to the background colour.
   const TImageDescriptor& d = frame.Descriptor;
-  const int x0 = std::min<int>(d.Left, width_), x1 = std::min(d.Left + d.Width, width_);
-  for (int y = d.Top; y < std::min(d.Top + d.Height, height_); ++y) {
+  const int left = d.Left - left_, top = d.Top - top_;
+  const int x0 = std::clamp(left, 0, width_), x1 = std::clamp(left + d.Width, 0, width_);
+  const int y0 = std::clamp(top, 0, height_), y1 = std::clamp(top + d.Height, 0, height_);
+  for (int y = y0; y < y1; ++y) {
     TPixel* row = canvas_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width_);
     std::fill(row + x0, row + x1, 0);
   }

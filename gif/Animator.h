@@ -16,13 +16,22 @@ class TGIFAnimator {
   // Pixels are 0xAARRGGBB; alpha is 0 where nothing has been drawn.
   using TPixel = uint32_t;
 
+  // Most pixels a canvas may have: 8192 x 4096, 128 MiB at four bytes a
+  // pixel, twice that with "restore to previous".
+  static constexpr uint64_t MaxCanvasPixels = uint64_t{1} << 25;
+
   // Links to doc, which must outlive the animator and keep its frames while it
-  // is used; palette edits show up at the next Seek. Raises GIFException when
-  // the screen holds more pixels than the document's MaxPixels.
-  explicit TGIFAnimator(const TGIFImage& doc);
+  // is used; palette edits show up at the next Seek. The canvas covers what
+  // the frames cover, clipped to the logical screen: a few bytes of a file can
+  // declare a screen of 65535 x 65535 around a small image. Raises
+  // GIFException when the canvas would have more than maxPixels pixels.
+  explicit TGIFAnimator(const TGIFImage& doc, uint64_t maxPixels = MaxCanvasPixels);
 
   // Frames that hold an image, in file order.
   int FrameCount() const { return static_cast<int>(images_.size()); }
+  // The canvas's place and size on the logical screen.
+  int Left() const { return left_; }
+  int Top() const { return top_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
   // How long frame n stays up, in milliseconds. Delays of 0 and 1 hundredths
@@ -41,6 +50,8 @@ class TGIFAnimator {
 
   const TGIFImage& doc_;
   std::vector<const TGIFSubImage*> images_;
+  int left_ = 0;
+  int top_ = 0;
   int width_ = 0;
   int height_ = 0;
   int current_ = -1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "gif/Format.h"
 #include "gif/Messages.h"
@@ -40,12 +41,23 @@ void TGIFList::SaveToStream(TStream& stream) {
   for (auto& item : items_) item->SaveToStream(stream);
 }
 
+void TGIFList::CheckIndex(int index) const {
+  if (index < 0 || index >= ItemCount())
+    throw EListError(FormatMessage(msg::ListIndexOutOfBounds, {std::to_string(index)}));
+}
+
+TGIFItem& TGIFList::ItemAt(int index) const {
+  CheckIndex(index);
+  return *items_[static_cast<std::size_t>(index)];
+}
+
 int TGIFList::Append(std::unique_ptr<TGIFItem> item) {
   items_.push_back(std::move(item));
   return static_cast<int>(items_.size()) - 1;
 }
 
 void TGIFList::DeleteAt(int index) {
+  CheckIndex(index);
   const auto at = items_.begin() + index;
   // Out of the list first: a destructor that detaches itself finds nothing.
   std::unique_ptr<TGIFItem> doomed = std::move(*at);
@@ -188,6 +200,7 @@ TGIFImage::TGIFImage()
     : frames_(std::make_unique<TGIFImageList>(this)), header_(std::make_unique<TGIFHeader>(this)) {
   Compression = LibrarySettings().Compression;
   MaxPixels = LibrarySettings().MaxPixels;
+  MemoryBudget = DocumentMemoryBudget();
   ClearAll();
 }
 

@@ -50,7 +50,8 @@ class TGIFList : public TPersistent {
   virtual void SaveToStream(TStream& stream);
 
   int ItemCount() const { return static_cast<int>(items_.size()); }
-  TGIFItem& ItemAt(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+  // Both raise EListError for an index outside 0..ItemCount() - 1.
+  TGIFItem& ItemAt(int index) const;
   int Append(std::unique_ptr<TGIFItem> item);
   // Removes the item from the list, then destroys it.
   void DeleteAt(int index);
@@ -59,6 +60,8 @@ class TGIFList : public TPersistent {
   void DeleteAll();
 
  private:
+  void CheckIndex(int index) const;
+
   TGIFImage* image_;
   std::vector<std::unique_ptr<TGIFItem>> items_;
 };
@@ -223,21 +226,28 @@ class TGIFImage : public TGraphic, public TGIFWarningSink {
   void SaveToStream(TStream& stream) override;
   // Reads the whole file into memory and loads from there.
   void LoadFile(const std::string& fileName) override;
-  // Writes a temporary file next to fileName and renames it over fileName
-  // only once it is complete and on the device: a failed save leaves the
-  // file as it was.
+  // Encodes the document in memory, then replaces fileName's content through
+  // WriteFileSafely: a failed save leaves the file as it was.
   void SaveFile(const std::string& fileName) override;
 
   // 0 selects the LZW encoder, 1 the run-length encoder; copied from the
   // library settings when the document is created.
   int Compression = 0;
-  // Most pixels the frames may hold together; copied from the library
-  // settings when the document is created.
+  // Most pixels one frame may hold; copied from the library settings when
+  // the document is created.
   uint64_t MaxPixels = 0;
-  // Counts a frame of width x height pixels against MaxPixels before the
-  // reader allocates it: raises when the frames read since the document was
-  // last cleared would pass the limit.
+  // Bytes the frames' pixels may take together; DocumentMemoryBudget() when
+  // the document is created.
+  uint64_t MemoryBudget = 0;
+  // Before the reader allocates a frame of width x height pixels: raises when
+  // the frame alone passes MaxPixels, or when the frames read since the
+  // document was last cleared would take more than MemoryBudget with it.
+  // The frame counts in full until SettlePixels.
   void ReservePixels(int width, int height);
+  // Once the frame's pixels are decoded: of the reserved bytes only `used`
+  // were written. The rest are zeros the system hands out only when they are
+  // touched, and no longer count.
+  void SettlePixels(uint64_t reserved, uint64_t used);
   // Optional subscriber for non-fatal warnings.
   TGIFWarning WarningHandler;
   void ReportWarning(TPersistent* sender, int severity, const std::string& message) override;
@@ -251,7 +261,7 @@ class TGIFImage : public TGraphic, public TGIFWarningSink {
  private:
   std::unique_ptr<TGIFImageList> frames_;
   std::unique_ptr<TGIFHeader> header_;
-  uint64_t reservedPixels_ = 0;
+  uint64_t reservedPixels_ = 0;  // bytes of pixels counted against MemoryBudget
 };
 
 }  // namespace gif

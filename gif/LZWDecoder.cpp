@@ -85,6 +85,11 @@ class LZWDecoder {
   // Stores pixels until the frame is full or the data ends, then makes one more
   // request, which normally consumes the end code and the rest of the chain.
   void Run();
+  // Bytes of the output written from its start: the pixels stored and the
+  // slack a block copy may write past them.
+  std::size_t Written() const {
+    return pos_ == total_ ? total_ : std::min(total_, pos_ + kCopyChunk);
+  }
 
  private:
   int ReadCode(int width);
@@ -519,25 +524,30 @@ void Deinterlace(uint8_t* pixels, std::size_t width, int height) {
 
 }  // namespace
 
-void DecodeImageData(TGIFSubImage& frame, TStream& stream) {
+std::size_t DecodeImageData(TGIFSubImage& frame, TStream& stream) {
   frame.AllocatePixels();
+  const std::size_t size = frame.PixelDataSize();
   uint8_t fill = 0;
   if (frame.HasTransparency() && frame.GraphicControl() != nullptr)
     fill = frame.GraphicControl()->TransparentColorIndex();
-  // The buffer comes zeroed.
-  if (fill != 0 && frame.PixelData() != nullptr)
-    std::memset(frame.PixelData(), fill, frame.PixelDataSize());
+  // The buffer comes zeroed, and its pages are handed out only as they are
+  // written: a fill of 0 leaves what the data never reaches untouched.
+  if (fill != 0 && frame.PixelData() != nullptr) std::memset(frame.PixelData(), fill, size);
+  const std::size_t filled = fill != 0 ? size : 0;
 
   uint8_t minCodeSize = 0;
-  if (stream.Read(&minCodeSize, 1) != 1) return;
+  if (stream.Read(&minCodeSize, 1) != 1) return filled;
   // Roots of 12 bits would leave no room in the table for the clear and end
   // codes, let alone for strings.
   if (minCodeSize >= kMaxCodeWidth) RaiseGIFError(msg::BadCodeSize);
 
-  LZWDecoder decoder(frame, stream, minCodeSize, frame.PixelData(), frame.PixelDataSize(), fill);
+  LZWDecoder decoder(frame, stream, minCodeSize, frame.PixelData(), size, fill);
   decoder.Run();
-  if (frame.IsInterlaced() && frame.PixelData() != nullptr)
-    Deinterlace(frame.PixelData(), frame.Descriptor.Width, frame.Descriptor.Height);
+  if (!frame.IsInterlaced() || frame.PixelData() == nullptr)
+    return std::max(filled, decoder.Written());
+  // Moving the rows to their places writes all of them.
+  Deinterlace(frame.PixelData(), frame.Descriptor.Width, frame.Descriptor.Height);
+  return size;
 }
 
 }  // namespace gif

@@ -1,6 +1,8 @@
 // The LZW decoder of GIF image data.
 #pragma once
 
+#include <cstddef>
+
 namespace gif {
 
 class TGIFSubImage;
@@ -13,6 +15,9 @@ class TStream;
 // stream is left just after the chain's terminator; when the data runs out or is
 // irregular the stream may stop inside the chain. Raises GIFException on data
 // that cannot be decoded; reports recoverable problems as warnings of the frame.
-void DecodeImageData(TGIFSubImage& frame, TStream& stream);
+// Returns how many bytes of the pixel buffer it wrote, counted from the
+// start; the rest keep the zeros of the allocation, which the system hands out
+// only when they are touched.
+std::size_t DecodeImageData(TGIFSubImage& frame, TStream& stream);
 
 }  // namespace gif

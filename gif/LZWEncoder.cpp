@@ -377,34 +377,26 @@ void TRLEEncoder::ResetTable() {
   TGIFEncoder::ResetTable();
   clearPending_ = false;
   packer_.codeWidth = initialCodeWidth_;
-  decoderNextCode_ = firstFreeCode_;
-  decoderWidthLimit_ = 2 * clearCode_;
-  codeAfterClear_ = true;
+  codeCount_ = 0;
+  // The decoder enters no string for the first code after a clear and one
+  // for each later code; its next free code reaches 2 x clear code, where it
+  // widens, with the (clear code - 1)th code.
+  widenAt_ = clearCode_ - 1;
 }
 
-void TRLEEncoder::EmitData(int code) {
+void TRLEEncoder::EmitCounted(int code) {
   TGIFEncoder::EmitCode(code);
-  // The decoder's own bookkeeping: no entry for the first code after a clear,
-  // one entry for every later code until its table is full, and one more bit
-  // of width whenever the next free code reaches a power of two below 4096.
-  if (codeAfterClear_) {
-    codeAfterClear_ = false;
-    return;
-  }
-  if (decoderNextCode_ > LastAssignableCode) return;
-  ++decoderNextCode_;
-  if (decoderNextCode_ >= decoderWidthLimit_ && decoderWidthLimit_ <= LastAssignableCode) {
-    decoderWidthLimit_ *= 2;
+  ++codeCount_;
+  if (codeCount_ == widenAt_ && packer_.codeWidth < MaxCodeWidth) {
     ++packer_.codeWidth;
+    widenAt_ += 1 << (packer_.codeWidth - 1);
   }
 }
 
 void TRLEEncoder::EmitLiterals(uint8_t pixel, int64_t length) {
   for (int64_t i = 0; i < length; ++i) {
-    // Literal codes gain nothing from the decoder's entries; a clear keeps
-    // them at most one bit wider than the minimum.
-    if (packer_.codeWidth > initialCodeWidth_ + 1) ResetTable();
-    EmitData(pixel);
+    if (codeCount_ >= literalLimit_) ResetTable();
+    EmitCounted(pixel);
   }
 }
 
@@ -418,29 +410,37 @@ void TRLEEncoder::WriteRun(uint8_t pixel, int64_t length) {
 
 void TRLEEncoder::EmitRun(uint8_t pixel, int64_t length) {
   while (length > 0) {
-    if (!codeAfterClear_) ResetTable();
-    EmitData(pixel);
+    // The run codes stand for the strings the decoder enters after a clear.
+    if (codeCount_ > 0) ResetTable();
+    EmitCounted(pixel);
     --length;
     // The last code stood for run pixels. Sending the code the decoder is
     // about to define makes it repeat that string and add its first pixel:
     // a run one longer, which the decoder enters under that code.
     int64_t run = 1;
-    while (length > run && decoderNextCode_ <= LastAssignableCode) {
-      EmitData(decoderNextCode_);
+    while (length > run && codeCount_ < runLimit_) {
+      EmitCounted(firstFreeCode_ + static_cast<int>(run) - 1);
       ++run;
       length -= run;
     }
     // A remainder no longer than the last run has its code already: the
-    // literal for one pixel, firstFreeCode_ + n - 2 for n pixels. With the
-    // decoder's table full a longer remainder starts over after a clear.
-    if (length > 0 && length <= run) {
-      EmitData(length == 1 ? pixel : firstFreeCode_ + static_cast<int>(length) - 2);
+    // literal for one pixel, firstFreeCode_ + n - 2 for n pixels. Past the
+    // limit a longer remainder starts over after a clear.
+    if (length > 0 && length <= run && codeCount_ < runLimit_) {
+      EmitCounted(length == 1 ? pixel : firstFreeCode_ + static_cast<int>(length) - 2);
       length = 0;
     }
   }
 }
 
 void TRLEEncoder::EncodePixels() {
+  // Literal codes gain nothing from the decoder's entries: a clear before the
+  // count makes it widen keeps them at the initial width. For the smallest
+  // code sizes a clear every few codes would cost more than the one bit it
+  // saves, and they clear after 9 codes instead, one bit wider. Run codes use
+  // the decoder's table nearly up to its last entries.
+  literalLimit_ = minCodeSize_ <= 3 ? 9 : clearCode_ - 2;
+  runLimit_ = LastAssignableCode - firstFreeCode_;
   ResetTable();
   const uint8_t* p = nullptr;
   const uint8_t* end = nullptr;

@@ -261,22 +261,25 @@ class TLZWEncoder final : public TGIFEncoder {
 // setting 1. It keeps no string table: a run of one pixel value goes out either
 // as literal codes or, after a clear code, as the codes the decoder is about to
 // define, each of which stands for a run one pixel longer than the one before.
+// It follows the decoder's table growth by counting the codes sent since the
+// last clear.
 class TRLEEncoder final : public TGIFEncoder {
  protected:
   void ResetTable() override;
   void EncodePixels() override;
 
  private:
-  // Emits a code and follows the decoder's table growth and code width.
-  void EmitData(int code);
+  // Emits a data code, counts it and widens the codes where the decoder does.
+  void EmitCounted(int code);
   // Sends a run the cheaper way, counted in codes.
   void WriteRun(uint8_t pixel, int64_t length);
   void EmitRun(uint8_t pixel, int64_t length);
   void EmitLiterals(uint8_t pixel, int64_t length);
 
-  int decoderNextCode_ = 0;      // the decoder's next free code; 4096 once its table is full
-  int decoderWidthLimit_ = 0;    // the decoder widens its codes when the next free code reaches it
-  bool codeAfterClear_ = false;  // the next data code is the first after a clear
+  int codeCount_ = 0;     // data codes sent since the last clear
+  int widenAt_ = 0;       // codeCount_ at which the decoder's codes get one bit wider
+  int literalLimit_ = 0;  // codeCount_ at which literal codes are preceded by a clear
+  int runLimit_ = 0;      // the same for run codes, whose table must last
 };
 
 }  // namespace gif

@@ -10,7 +10,14 @@ inline constexpr const char* CannotCreateFile = "Cannot create file \"%s\". %s";
 inline constexpr const char* AssignError = "Cannot assign a %s to a %s";
 inline constexpr const char* StreamRead = "Stream read error";
 inline constexpr const char* StreamWrite = "Stream write error";
+inline constexpr const char* OldContentKept =
+    "Stream write error. The file could not be put back as it was; its previous content is in "
+    "\"%s\"";
+inline constexpr const char* OldContentLost =
+    "Stream write error. The file could not be put back as it was, and its previous content "
+    "could not be kept elsewhere";
 inline constexpr const char* InvalidStreamOperation = "Invalid stream operation";
+inline constexpr const char* ListIndexOutOfBounds = "List index out of bounds (%s)";
 
 // Progress messages.
 inline constexpr const char* Loading = "Loading...";
@@ -29,9 +36,13 @@ inline constexpr const char* ImageExceedsScreen = "Image exceeds Logical Screen 
 inline constexpr const char* UnsupportedVersion = "Unsupported GIF version";
 inline constexpr const char* OutOfMemory = "Not enough memory for the image pixels";
 inline constexpr const char* PixelLimitExceeded =
-    "Image of %s x %s pixels takes the document past its limit of %s pixels";
-inline constexpr const char* ScreenLimitExceeded =
-    "Logical screen of %s x %s pixels exceeds the limit of %s pixels";
+    "Image of %s x %s pixels exceeds the limit of %s pixels for one image";
+inline constexpr const char* MemoryBudgetExceeded =
+    "Image of %s x %s pixels would take the document's pixels to %s MiB of memory, more than "
+    "the %s MiB a document may use (half the computer's memory)";
+inline constexpr const char* CanvasLimitExceeded =
+    "The images cover %s x %s pixels of the logical screen, more than the %s pixels that can "
+    "be shown";
 
 // Colour maps.
 inline constexpr const char* BadColorIndex = "Invalid color index";

@@ -54,6 +54,12 @@ class EWriteError : public EStreamError {
   using EStreamError::EStreamError;
 };
 
+// An index outside a list.
+class EListError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 // A readable, writable, seekable sequence of bytes. Read and Write return the

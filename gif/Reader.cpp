@@ -1,5 +1,6 @@
 #include "gif/Reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -32,19 +33,36 @@ bool IsGIFSignature(const uint8_t* bytes) {
   return upper(bytes[0]) == 'G' && upper(bytes[1]) == 'I' && upper(bytes[2]) == 'F';
 }
 
-// Both sides stay below 2^64: used never passes the limit it was checked
-// against, and a frame has fewer than 2^32 pixels.
-void CheckPixelLimit(uint64_t used, uint64_t limit, int width, int height) {
-  const uint64_t pixels = uint64_t(width) * uint64_t(height);
-  if (used <= limit && pixels <= limit - used) return;
+void CheckPixelLimit(uint64_t limit, int width, int height) {
+  if (uint64_t(width) * uint64_t(height) <= limit) return;
   RaiseGIFError(
       FormatMessage(msg::PixelLimitExceeded,
                     {std::to_string(width), std::to_string(height), std::to_string(limit)}));
 }
 
+namespace {
+
+std::string MiB(uint64_t bytes, bool roundUp) {
+  constexpr uint64_t Unit = uint64_t{1} << 20;
+  return std::to_string(bytes / Unit + (roundUp && bytes % Unit != 0 ? 1 : 0));
+}
+
+}  // namespace
+
 void TGIFImage::ReservePixels(int width, int height) {
-  CheckPixelLimit(reservedPixels_, MaxPixels, width, height);
-  reservedPixels_ += uint64_t(width) * uint64_t(height);
+  CheckPixelLimit(MaxPixels, width, height);
+  // Neither sum can wrap: the bytes counted so far stay within the budget,
+  // and a frame holds fewer than 2^32.
+  const uint64_t bytes = uint64_t(width) * uint64_t(height);
+  if (reservedPixels_ > MemoryBudget || bytes > MemoryBudget - reservedPixels_)
+    RaiseGIFError(FormatMessage(msg::MemoryBudgetExceeded,
+                                {std::to_string(width), std::to_string(height),
+                                 MiB(reservedPixels_ + bytes, true), MiB(MemoryBudget, false)}));
+  reservedPixels_ += bytes;
+}
+
+void TGIFImage::SettlePixels(uint64_t reserved, uint64_t used) {
+  if (used < reserved) reservedPixels_ -= std::min(reservedPixels_, reserved - used);
 }
 
 void TGIFImage::LoadFile(const std::string& fileName) {
@@ -150,15 +168,17 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
   }
   // Counted before the local table and the pixels, so that a frame too large
   // fails having allocated nothing.
-  if (TGIFImage* image = Image(); image != nullptr)
+  TGIFImage* image = Image();
+  if (image != nullptr)
     image->ReservePixels(Descriptor.Width, Descriptor.Height);
   else
-    CheckPixelLimit(0, LibrarySettings().MaxPixels, Descriptor.Width, Descriptor.Height);
+    CheckPixelLimit(LibrarySettings().MaxPixels, Descriptor.Width, Descriptor.Height);
 
   if ((Descriptor.PackedFields & fmt::LocalTableFlag) != 0)
     LocalMap().ReadTable(stream, fmt::TableSize(Descriptor.PackedFields));
 
-  DecodeImageData(*this, stream);
+  const std::size_t written = DecodeImageData(*this, stream);
+  if (image != nullptr) image->SettlePixels(PixelDataSize(), written);
 }
 
 void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage& frame) {

@@ -20,8 +20,7 @@ namespace gif {
 // follows is not looked at.
 bool IsGIFSignature(const uint8_t* bytes);
 
-// Raises when a frame of width x height pixels would take `used` pixels past
-// `limit`.
-void CheckPixelLimit(uint64_t used, uint64_t limit, int width, int height);
+// Raises when a frame of width x height pixels has more than `limit`.
+void CheckPixelLimit(uint64_t limit, int width, int height);
 
 }  // namespace gif

@@ -7,9 +7,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "gif/Messages.h"
 
@@ -49,9 +52,13 @@ std::string FolderOf(const std::string& path) {
 // the folder is moved away meanwhile: it is never left behind.
 class TTemporaryFile {
  public:
-  TTemporaryFile(const std::string& target, const std::string& errorName, mode_t mode)
+  // Creates the file; Error() tells whether that worked.
+  TTemporaryFile(const std::string& target, mode_t mode)
       : folder_(::open(FolderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {
-    if (folder_.Get() < 0) RaiseCreateError(errorName, errno);
+    if (folder_.Get() < 0) {
+      error_ = errno;
+      return;
+    }
     const std::size_t slash = target.rfind('/');
     const std::string folder =
         slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
@@ -68,9 +75,12 @@ class TTemporaryFile {
       if (fd >= 0) {
         ::close(fd);
         name_ = folder + leaf_;
-        break;
+        return;
       }
-      if (errno != EEXIST || attempt == 100) RaiseCreateError(errorName, errno);
+      if (errno != EEXIST || attempt == 100) {
+        error_ = errno;
+        return;
+      }
     }
   }
   ~TTemporaryFile() {
@@ -79,11 +89,24 @@ class TTemporaryFile {
   TTemporaryFile(const TTemporaryFile&) = delete;
   TTemporaryFile& operator=(const TTemporaryFile&) = delete;
 
+  // 0 once the file exists, else the system's error number.
+  int Error() const { return error_; }
   const std::string& Name() const { return name_; }
-  int ChangeOwner(uid_t owner, gid_t group) {
-    return ::fchownat(folder_.Get(), leaf_.c_str(), owner, group, 0);
+  // Gives the file the owner, group and permissions of existing; false when
+  // the system does not allow all of them.
+  bool TakeIdentity(const struct stat& existing) {
+    // Owner first: a change of owner may clear the set-id bits that the mode
+    // then restores. Only a privileged process may give a file away.
+    if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
+        ::fchownat(folder_.Get(), leaf_.c_str(), existing.st_uid, existing.st_gid, 0) != 0)
+      return false;
+    const mode_t mode = existing.st_mode & 07777;
+    if (::fchmodat(folder_.Get(), leaf_.c_str(), mode, 0) != 0) return false;
+    struct stat made {};
+    return ::fstatat(folder_.Get(), leaf_.c_str(), &made, 0) == 0 &&
+           made.st_uid == existing.st_uid && made.st_gid == existing.st_gid &&
+           (made.st_mode & 07777) == mode;
   }
-  int ChangeMode(mode_t mode) { return ::fchmodat(folder_.Get(), leaf_.c_str(), mode, 0); }
   // The target is named by its path: if the folder has moved, the rename fails
   // rather than replacing a file the caller did not name.
   void RenameTo(const std::string& target, const std::string& errorName) {
@@ -96,6 +119,7 @@ class TTemporaryFile {
   TFileDescriptor folder_;
   std::string leaf_;
   std::string name_;
+  int error_ = 0;
 };
 
 // A symbolic link is followed, so that the link stays and the file it points
@@ -115,47 +139,156 @@ void SyncFolderOf(const std::string& target) {
   if (fd.Get() >= 0) ::fsync(fd.Get());
 }
 
+// Writes bytes over the file from its start and cuts it to their length, then
+// pushes it to the device. 0, or the system's error number.
+int Rewrite(int fd, const std::vector<uint8_t>& bytes, const TFileCalls& calls) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n =
+        calls.Write(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : ENOSPC;
+    done += static_cast<std::size_t>(n);
+  }
+  if (calls.Truncate(fd, static_cast<off_t>(bytes.size())) != 0) return errno;
+  if (calls.Sync(fd) != 0) return errno;
+  return 0;
+}
+
+// The whole content of an open file, read from its start.
+bool ReadAll(int fd, std::vector<uint8_t>& bytes) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return false;
+  bytes.resize(static_cast<std::size_t>(info.st_size));
+  std::size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) bytes.resize(done + 65536);
+    const ssize_t n =
+        ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  bytes.resize(done);
+  return true;
+}
+
+// Keeps bytes in a new file named after the target, in folder; its name, or
+// an empty string when it could not be written whole.
+std::string KeepInRecoveryFile(const std::string& folder, const std::string& target,
+                               const std::vector<uint8_t>& bytes) {
+  const std::size_t slash = target.rfind('/');
+  const std::string base = target.substr(slash == std::string::npos ? 0 : slash + 1, 200);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string name =
+        (std::filesystem::path(folder) /
+         (base + ".recovered" + (attempt > 0 ? "-" + std::to_string(attempt) : std::string())))
+            .string();
+    const TFileDescriptor fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.Get() < 0) {
+      if (errno == EEXIST) continue;
+      return std::string();
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    if (done == bytes.size() && ::fsync(fd.Get()) == 0) return name;
+    ::unlink(name.c_str());
+    return std::string();
+  }
+  return std::string();
+}
+
+// The file keeps its inode, and with it its owner, permissions and every
+// name: the new content is made whole in memory, then written over the old,
+// which is kept to be written back should that fail.
+void RewriteInPlace(int fd, bool readable, const std::string& fileName, const std::string& target,
+                    const std::function<void(TStream& file)>& writeContent,
+                    const TFileCalls& calls) {
+  TMemoryStream content;
+  writeContent(content);
+  std::vector<uint8_t> old;
+  if (!readable || !ReadAll(fd, old)) RaiseCreateError(fileName, readable ? errno : EACCES);
+  if (Rewrite(fd, content.Bytes(), calls) == 0) return;
+  if (Rewrite(fd, old, calls) == 0) throw EWriteError(msg::StreamWrite);
+  // The file holds neither content whole. The old one is kept where it can
+  // be found: beside the file, or where temporary files go.
+  std::string kept = KeepInRecoveryFile(FolderOf(target), target, old);
+  if (kept.empty()) {
+    std::error_code ignored;
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(ignored);
+    if (!temporary.empty()) kept = KeepInRecoveryFile(temporary.string(), target, old);
+  }
+  if (kept.empty()) throw EWriteError(msg::OldContentLost);
+  throw EWriteError(FormatMessage(msg::OldContentKept, {ExpandFileName(kept)}));
+}
+
 }  // namespace
 
+const TFileCalls& SystemFileCalls() {
+  static const TFileCalls calls{[](int fd, const void* buffer, std::size_t count, off_t offset) {
+                                  return ::pwrite(fd, buffer, count, offset);
+                                },
+                                [](int fd, off_t length) { return ::ftruncate(fd, length); },
+                                [](int fd) { return ::fsync(fd); }};
+  return calls;
+}
+
 void WriteFileSafely(const std::string& fileName,
-                     const std::function<void(TStream& file)>& writeContent) {
+                     const std::function<void(TStream& file)>& writeContent,
+                     const TFileCalls& calls) {
   if (fileName.empty()) RaiseCreateError(fileName, ENOENT);
   const std::string target = ResolveTarget(fileName);
 
   struct stat existing {};
   const bool exists = ::stat(target.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) RaiseCreateError(fileName, EISDIR);
-  // An existing file must be writable and not locked by a reader or writer,
-  // as when it is rewritten in place. The lock is held until the rename.
-  const TFileDescriptor lock(exists ? ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)
-                                    : -1);
+  // An existing file must be writable and not locked by a reader or writer.
+  // The lock is held until the file is replaced or rewritten. Reading it is
+  // needed only to rewrite it in place.
+  bool readable = true;
+  int fd = -1;
+  if (exists) {
+    fd = ::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES) {
+      readable = false;
+      fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    }
+  }
+  const TFileDescriptor lock(fd);
   if (exists) {
     if (lock.Get() < 0) RaiseCreateError(fileName, errno);
     if (::flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) RaiseCreateError(fileName, errno);
+    if (::fstat(lock.Get(), &existing) != 0) RaiseCreateError(fileName, errno);
   }
 
   // Private while it is written; a new file gets the usual permissions
   // (the process's umask applies to 0666).
-  TTemporaryFile temporary(target, fileName, exists ? 0600 : 0666);
+  std::unique_ptr<TTemporaryFile> temporary;
+  if (!exists || existing.st_nlink == 1) {
+    temporary = std::make_unique<TTemporaryFile>(target, exists ? 0600 : 0666);
+    if (temporary->Error() != 0) {
+      if (!exists) RaiseCreateError(fileName, temporary->Error());
+      temporary.reset();
+    } else if (exists && !temporary->TakeIdentity(existing)) {
+      temporary.reset();
+    }
+  }
+  if (!temporary) {
+    RewriteInPlace(lock.Get(), readable, fileName, target, writeContent, calls);
+    return;
+  }
   {
-    TFileStream file(temporary.Name(), TFileStream::Mode::Create);
+    TFileStream file(temporary->Name(), TFileStream::Mode::Create);
     writeContent(file);
     file.Flush();
   }
-  if (exists) {
-    // Owner first: a change of owner may clear the set-id bits that the mode
-    // then restores.
-    if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
-        temporary.ChangeOwner(existing.st_uid, existing.st_gid) != 0) {
-      // Only a privileged process may give a file away; keeping the group
-      // may still be allowed. If not, the file belongs to whoever saves it,
-      // as a copy would.
-      if (temporary.ChangeOwner(static_cast<uid_t>(-1), existing.st_gid) != 0) {
-      }
-    }
-    if (temporary.ChangeMode(existing.st_mode & 07777) != 0) RaiseCreateError(fileName, errno);
-  }
-  temporary.RenameTo(target, fileName);
+  temporary->RenameTo(target, fileName);
   SyncFolderOf(target);
 }
 

@@ -1,5 +1,7 @@
 #include "gif/Settings.h"
 
+#include <unistd.h>
+
 #include <vector>
 
 namespace gif {
@@ -16,6 +18,18 @@ std::vector<void (*)()>& Releases() {
 TGIFLibrarySettings& LibrarySettings() {
   static TGIFLibrarySettings settings;
   return settings;
+}
+
+uint64_t DocumentMemoryBudget() {
+  uint64_t physical = LibrarySettings().PhysicalMemory;
+  if (physical == 0) {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    // A system that does not say leaves only the per-frame limit in force.
+    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
+    physical = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+  }
+  return physical / 2;
 }
 
 void LibraryShutdown() {

@@ -16,18 +16,25 @@ struct TGIFLibrarySettings {
   // When on, each frame would be rendered right after decoding; progress
   // reports during loading pass it as their redraw flag.
   bool BitmapOnLoad = false;
-  // Most pixels the frames of one document may hold together, at a byte each;
-  // a load fails before allocating a frame that would pass it. A few bytes of
-  // a file can declare frames of 65535 x 65535 pixels (4 GiB each), so the
-  // descriptor's word cannot be trusted. 2^28 pixels (256 MiB) holds a frame
-  // of 16384 x 16384, 32 frames of 3840 x 2160 or 1000 of 512 x 512, beyond
-  // the GIFs people make and share, and is still a size every machine can
-  // allocate. A caller that must open larger documents raises it.
+  // Most pixels one frame may hold, at a byte each. A few bytes of a file can
+  // declare a frame of 65535 x 65535 pixels (4 GiB), so the descriptor's word
+  // cannot be trusted: a frame past this fails before its colour table and
+  // pixels are read. 2^28 pixels (256 MiB) is a frame of 16384 x 16384,
+  // beyond the GIFs people make and share. A caller that must open larger
+  // frames raises it.
   uint64_t MaxPixels = uint64_t{1} << 28;
+  // The computer's memory in bytes as the document budget sees it; 0 asks
+  // the system. A caller may state a smaller figure to keep documents small.
+  uint64_t PhysicalMemory = 0;
 };
 
 // The process-wide settings, holding their initial values unless changed.
 TGIFLibrarySettings& LibrarySettings();
+
+// Bytes the frames of one document may take together: half the physical
+// memory of the settings (or of the system), leaving the rest to the program
+// and to everything else that runs.
+uint64_t DocumentMemoryBudget();
 
 // Runs once when the program ends: frees what the library made on first use,
 // the extension registries (a later use makes them afresh).

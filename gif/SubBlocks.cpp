@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 #include "gif/Basics.h"
 #include "gif/Format.h"
@@ -44,6 +45,14 @@ std::size_t TGIFStream::Write(const void*, std::size_t) {
 
 int64_t TGIFStream::Seek(int64_t, TSeekOrigin) {
   throw Exception(msg::InvalidStreamOperation);
+}
+
+TGIFWriter::~TGIFWriter() {
+  // Nothing held, nothing written: flushing is then a no-op.
+  try {
+    FlushBlock();
+  } catch (const std::exception&) {
+  }
 }
 
 std::size_t TGIFWriter::Write(const void* buffer, std::size_t count) {

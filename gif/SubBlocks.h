@@ -68,6 +68,11 @@ class TGIFStream : public TStream {
 class TGIFWriter final : public TGIFStream {
  public:
   explicit TGIFWriter(TStream& target) : TGIFStream(target) {}
+  // Writes what is still held. A failure of the target then is swallowed: a
+  // destructor must not throw, and a caller that needs to know flushes first.
+  ~TGIFWriter() override;
+  TGIFWriter(const TGIFWriter&) = delete;
+  TGIFWriter& operator=(const TGIFWriter&) = delete;
 
   std::size_t Write(const void* buffer, std::size_t count) override;
   // Ends the sub-block being filled, when it holds anything, so that the next

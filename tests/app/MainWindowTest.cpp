@@ -312,7 +312,7 @@ TEST_F(MainWindow, HostileFilesAndRefusedSavesShowTheirErrorAndKeepTheDocument) 
   };
   const std::vector<Step> steps = {
       {[&] { Open(huge); },
-       "Image of 65535 x 65535 pixels takes the document past its limit of 268435456 pixels."},
+       "Image of 65535 x 65535 pixels exceeds the limit of 268435456 pixels for one image."},
       {[&] { frm.actSave.trigger(); }, "Color not in color table."},
       {[&] {
          answers.push_back(folder);

@@ -54,6 +54,25 @@ QString TwoFrameGif() {
   return path;
 }
 
+// A screen of screen x screen pixels holding 1 x 1 frames at the given places,
+// each drawn in global colour 1 (blue).
+QString SparseGif(const QString& name, int screen, const std::vector<QPoint>& places) {
+  gif::TGIFImage doc;
+  doc.Header().Screen.ScreenWidth = uint16_t(screen);
+  doc.Header().Screen.ScreenHeight = uint16_t(screen);
+  for (gif::TColor c : {0x000000u, 0xFF0000u}) doc.GlobalMap().AppendEntry(c);
+  for (const QPoint& at : places) {
+    auto frame = std::make_unique<gif::TGIFSubImage>(&doc);
+    frame->Descriptor = gif::TImageDescriptor{0x2C, uint16_t(at.x()), uint16_t(at.y()), 1, 1, 0};
+    frame->AllocatePixels();
+    frame->PixelData()[0] = 1;
+    doc.Frames().Append(std::move(frame));
+  }
+  const QString path = apptest::TempDir() + "/" + name;
+  doc.SaveFile(QFile::encodeName(path).toStdString());
+  return path;
+}
+
 std::vector<QRgb> Pixels(const QImage& image) {
   std::vector<QRgb> out;
   for (int y = 0; y < image.height(); ++y)
@@ -142,4 +161,40 @@ TEST_F(PreviewWindow, FollowsStartUndoAndOpen) {
   EXPECT_EQ(preview.CurrentFrame(), 0);
   EXPECT_EQ(preview.sldFrame.maximum(), 0);
   EXPECT_EQ(Pixels(preview.Frame()), std::vector<QRgb>{qRgb(1, 2, 3)});
+}
+
+TEST_F(PreviewWindow, CanvasCoversTheImagesAndRefusesOneTooLargeWithAMessage) {
+  auto* application = qobject_cast<app::TApplication*>(qApp);
+  ASSERT_NE(application, nullptr);
+  const auto savedBox = application->ShowErrorBox;
+  QStringList boxes;
+  application->ShowErrorBox = [&boxes](const QString&, const QString& text) { boxes << text; };
+
+  // A screen of 16384 x 16384 declared around two pixels: the canvas holds
+  // what they cover, 3 x 2, not a gigabyte.
+  Open(SparseGif("sparse.gif", 16384, {{100, 200}, {102, 201}}));
+  frm.actPreview.trigger();
+  app::TfrmPreview& preview = *frm.Preview();
+  preview.sldFrame.setValue(1);
+  EXPECT_EQ(Pixels(preview.Frame()), (std::vector<QRgb>{Blue, Clear, Clear, Clear, Clear, Blue}));
+  EXPECT_EQ(preview.Message(), "");
+
+  // Pixels 6000 apart span 36 million: the preview says so and shows no
+  // picture; the document stays open, and no error box appears.
+  Open(SparseGif("spread.gif", 6001, {{0, 0}, {6000, 6000}}));
+  EXPECT_TRUE(frm.Loaded());
+  EXPECT_TRUE(preview.Frame().isNull());
+  EXPECT_EQ(preview.Message(),
+            "The images cover 6001 x 6001 pixels of the logical screen, more than the 33554432 "
+            "pixels that can be shown");
+  EXPECT_FALSE(preview.sldFrame.isEnabled());
+  preview.Refresh();
+  EXPECT_FALSE(preview.Message().isEmpty());
+  EXPECT_TRUE(boxes.isEmpty());
+
+  // The next picture that fits is shown again.
+  Open(SparseGif("again.gif", 16384, {{5, 5}}));
+  EXPECT_EQ(Pixels(preview.Frame()), std::vector<QRgb>{Blue});
+  EXPECT_EQ(preview.Message(), "");
+  application->ShowErrorBox = savedBox;
 }

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "gif/AppExtensions.h"
+#include "gif/ExtensionRegistry.h"
+#include "gif/Extensions.h"
+
 TEST(TGIFRegistration, RegistersExtensionAndClipboardFormatUntilShutdown) {
   app::TGraphicRegistry& registry = app::TGraphicRegistry::Instance();
   int clipboard = -1;
@@ -22,7 +26,17 @@ TEST(TGIFRegistration, RegistersExtensionAndClipboardFormatUntilShutdown) {
     clipboard = registry.ClipboardFormat("GIF Image");
     EXPECT_GE(clipboard, app::TGraphicRegistry::FirstClipboardFormat);
     EXPECT_EQ(registry.ClipboardClass(clipboard), "TGIFImage");
+
+    // Entries the running program added to the extension registries.
+    gif::LabelRegistry().RegisterKind(gif::TGIFCommentExtension::Kind, 0x99);
+    gif::IdentRegistry().RegisterKind(gif::TGIFUnknownAppExtension::Kind,
+                                      gif::MakeAppIdentifier("TESTTEST1.0"));
   }
+  // Ending the registration ran the library's shutdown: both registries were
+  // freed, and their next use starts from the fixed entries.
+  EXPECT_EQ(gif::LabelRegistry().FindKind(0x99), nullptr);
+  EXPECT_EQ(gif::LabelRegistry().Count(), 4);
+  EXPECT_EQ(gif::IdentRegistry().Count(), 2);
   EXPECT_EQ(registry.FindExtension("gif"), nullptr);
   EXPECT_EQ(registry.ClipboardClass(clipboard), "");
   // The name keeps its number, as registered clipboard names do.

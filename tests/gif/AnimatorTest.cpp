@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,29 +95,86 @@ TEST(Animator, ClipsFramesToTheScreenAndReadsDelays) {
 }
 
 TEST(Animator, RefusesACanvasPastThePixelBudget) {
+  // The canvas covers what the images cover, clipped to the screen, and is
+  // refused past the limit.
   struct Case {
+    const char* what;
     int screenWidth, screenHeight;
+    std::vector<std::array<int, 4>> images;  // left, top, width, height
     uint64_t limit;
+    std::array<int, 4> canvas;  // left, top, width, height
     std::string error;
   };
-  // A screen of 0 x 0 takes the extent of its images: here 101 x 101.
   const std::vector<Case> cases = {
-      {4, 3, 12, ""},
-      {4, 3, 11, "Logical screen of 4 x 3 pixels exceeds the limit of 11 pixels"},
-      {0, 0, 10201, ""},
-      {0, 0, 10200, "Logical screen of 101 x 101 pixels exceeds the limit of 10200 pixels"},
+      {"a tiny image on a screen of 16384 x 16384",
+       16384,
+       16384,
+       {{0, 0, 1, 1}},
+       TGIFAnimator::MaxCanvasPixels,
+       {0, 0, 1, 1},
+       ""},
+      {"two images far apart on that screen",
+       16384,
+       16384,
+       {{100, 200, 2, 3}, {110, 202, 4, 4}},
+       TGIFAnimator::MaxCanvasPixels,
+       {100, 200, 14, 6},
+       ""},
+      {"an image that reaches past the screen is clipped",
+       4,
+       3,
+       {{1, 1, 5, 5}},
+       12,
+       {1, 1, 3, 2},
+       ""},
+      {"an image wholly off the screen covers nothing",
+       4,
+       3,
+       {{100, 100, 1, 1}},
+       12,
+       {0, 0, 0, 0},
+       ""},
+      {"a screen of 0 x 0 takes the images whole",
+       0,
+       0,
+       {{100, 100, 1, 1}, {90, 95, 2, 2}},
+       66,
+       {90, 95, 11, 6},
+       ""},
+      {"exactly the limit", 200, 200, {{0, 0, 10, 10}, {20, 0, 10, 1}}, 300, {0, 0, 30, 10}, ""},
+      {"past the limit",
+       200,
+       200,
+       {{0, 0, 10, 10}, {20, 0, 10, 1}},
+       299,
+       {0, 0, 0, 0},
+       "The images cover 30 x 10 pixels of the logical screen, more than the 299 pixels that "
+       "can be shown"},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
     Scene s(c.screenWidth, c.screenHeight);
-    s.Frame(100, 100, 1, 1, {0});
-    s.doc.MaxPixels = c.limit;
+    for (const auto& [left, top, width, height] : c.images)
+      s.Frame(left, top, width, height, std::vector<uint8_t>(std::size_t(width * height), 3));
     std::string error;
     try {
-      TGIFAnimator animator(s.doc);
-      EXPECT_EQ(animator.Canvas().size(), c.limit);
+      TGIFAnimator animator(s.doc, c.limit);
+      EXPECT_EQ((std::array<int, 4>{animator.Left(), animator.Top(), animator.Width(),
+                                    animator.Height()}),
+                c.canvas);
+      EXPECT_EQ(animator.Canvas().size(), std::size_t(c.canvas[2] * c.canvas[3]));
+      // Every covered pixel is white once all images are drawn, whatever the
+      // canvas's place.
+      animator.Seek(animator.FrameCount() - 1);
+      for (const auto& [left, top, width, height] : c.images) {
+        const int x = left - c.canvas[0], y = top - c.canvas[1];
+        if (x >= 0 && x < c.canvas[2] && y >= 0 && y < c.canvas[3]) {
+          EXPECT_EQ(animator.Canvas()[std::size_t(y * c.canvas[2] + x)], kWhite);
+        }
+      }
     } catch (const GIFException& e) {
       error = e.what();
     }
-    EXPECT_EQ(error, c.error) << c.screenWidth << " x " << c.screenHeight << ", " << c.limit;
+    EXPECT_EQ(error, c.error);
   }
 }

@@ -163,6 +163,23 @@ TEST(Document, ListsOwnAndDetach) {
   EXPECT_EQ(doc.Frames().Count(), 1);
   EXPECT_EQ(doc.Frames().Detach(&a), nullptr);
   EXPECT_EQ(doc.Frames().Frame(0).Descriptor.Width, 2);
+  // An index outside the list raises and leaves the list alone.
+  for (const int index : {-1, 1, 7}) {
+    const std::string text = "List index out of bounds (" + std::to_string(index) + ")";
+    try {
+      doc.Frames().DeleteAt(index);
+      ADD_FAILURE() << "DeleteAt " << index;
+    } catch (const EListError& e) {
+      EXPECT_EQ(e.what(), text);
+    }
+    try {
+      doc.Frames().ItemAt(index);
+      ADD_FAILURE() << "ItemAt " << index;
+    } catch (const EListError& e) {
+      EXPECT_EQ(e.what(), text);
+    }
+  }
+  EXPECT_EQ(doc.Frames().Count(), 1);
   doc.Frames().DeleteAt(0);
   EXPECT_TRUE(doc.IsEmpty());
 }

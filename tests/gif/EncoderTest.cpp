@@ -254,4 +254,94 @@ TEST(GIFWriter, CodeStreamOfOneFullSubBlock) {
   } catch (const Exception& e) {
     EXPECT_STREQ(e.what(), "Invalid stream operation");
   }
+
+  // What is still held goes out when the writer is destroyed, once.
+  TMemoryStream held;
+  {
+    TGIFWriter pending(held);
+    pending.Write("abc", 3);
+  }
+  EXPECT_EQ(held.Bytes(), (Bytes{3, 'a', 'b', 'c'}));
+  {
+    TGIFWriter flushed(held);
+    flushed.Write("d", 1);
+    flushed.FlushBlock();
+  }
+  EXPECT_EQ(held.Bytes(), (Bytes{3, 'a', 'b', 'c', 1, 'd'}));
+  // A target that refuses the bytes then does not make the destructor throw.
+  class TRefusing : public TMemoryStream {
+   public:
+    std::size_t Write(const void*, std::size_t) override { return 0; }
+  } refusing;
+  EXPECT_NO_THROW({
+    TGIFWriter failing(refusing);
+    failing.Write("e", 1);
+  });
+}
+
+TEST(RLEEncoder, ClearsWhenTheCodeCountReachesItsLimit) {
+  // Literal codes are cleared before the decoder would widen them (after
+  // clear code - 2 codes; after 9, one bit wider, for the smallest code
+  // sizes); run codes go on up to 4095 - first free code.
+  Bytes distinct(3000);  // no two neighbours alike: literals only
+  for (std::size_t i = 0; i < distinct.size(); ++i) distinct[i] = uint8_t(i * 7);
+  const auto masked = [&distinct](int bits) {
+    Bytes pixels = distinct;
+    for (uint8_t& p : pixels) p = uint8_t(p & ((1 << bits) - 1));
+    // Neighbours that came out alike are set apart again.
+    for (std::size_t i = 1; i < pixels.size(); ++i)
+      if (pixels[i] == pixels[i - 1]) pixels[i] = uint8_t((pixels[i] + 1) & ((1 << bits) - 1));
+    return pixels;
+  };
+  struct Case {
+    int bits;
+    Bytes pixels;
+    int limit;  // data codes between two clears: exactly for literals, at most for runs
+    bool runs;  // one run long enough to take its codes to the limit
+  };
+  // A run of 1 + 2 + ... + k pixels takes k codes: 9 million pixels pass
+  // either limit of run codes.
+  const std::size_t runLength = 3000 * 3000;
+  const std::vector<Case> cases = {
+      {8, masked(8), 254, false},
+      {5, masked(5), 30, false},
+      {4, masked(4), 14, false},
+      {3, masked(3), 9, false},
+      {2, masked(2), 9, false},
+      {8, Bytes(runLength, 5), 4095 - 258, true},
+      {2, Bytes(runLength, 1), 4095 - 6, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("bits " + std::to_string(c.bits) + (c.runs ? ", one long run" : ", literals"));
+    const int width = c.runs ? 3000 : int(c.pixels.size());
+    const int height = int(c.pixels.size()) / width;
+    TMemoryStream out;
+    TRLEEncoder().Encode(out, c.bits, 1 << c.bits, c.pixels.data(), false, height, width);
+    const Bytes data = out.Bytes();
+    EXPECT_EQ(GiflibPixels(data, width, height, c.bits), c.pixels);
+
+    const std::vector<int> codes = ReadCodes(data);
+    const int clear = 1 << std::max(c.bits, 2);
+    ASSERT_EQ(codes.front(), clear);
+    ASSERT_EQ(codes.back(), clear + 1);
+    std::vector<int> segments = {0};  // data codes after each clear
+    for (std::size_t i = 1; i + 1 < codes.size(); ++i) {
+      if (codes[i] == clear)
+        segments.push_back(0);
+      else
+        ++segments.back();
+    }
+    ASSERT_GT(segments.size(), 1u);
+    for (std::size_t i = 0; i + 1 < segments.size(); ++i) {
+      if (c.runs) {
+        EXPECT_LE(segments[i], c.limit) << "segment " << i;
+      } else {
+        EXPECT_EQ(segments[i], c.limit) << "segment " << i;
+      }
+    }
+    EXPECT_LE(segments.back(), c.limit);
+    if (c.runs) {
+      EXPECT_EQ(*std::max_element(segments.begin(), segments.end()), c.limit);
+    }
+  }
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -321,30 +322,30 @@ TEST_F(Reader, PixelBudgetFailsFramesBeforeTheirDataIsRead) {
        "descriptor is read, so nothing is allocated",
        Concat({Header(65535, 65535), Descriptor(0, 0, 65535, 65535, 0x80), tiny, kTrailerByte}),
        LibrarySettings().MaxPixels,
-       "Image of 65535 x 65535 pixels takes the document past its limit of " + defaultLimit +
-           " pixels",
+       "Image of 65535 x 65535 pixels exceeds the limit of " + defaultLimit +
+           " pixels for one image",
        0, 29},
       {"a zero-size frame on a 65535 x 65535 screen counts as that screen",
        Concat({Header(65535, 65535), Descriptor(0, 0, 0, 0), tiny, kTrailerByte}),
        LibrarySettings().MaxPixels,
-       "Image of 65535 x 65535 pixels takes the document past its limit of " + defaultLimit +
-           " pixels",
+       "Image of 65535 x 65535 pixels exceeds the limit of " + defaultLimit +
+           " pixels for one image",
        0,
        29,
        {msg::ImageExceedsScreen}},
       {"the zero-size frame of a small screen, against a smaller limit",
        Concat({Header(4, 3), Descriptor(0, 0, 5, 0), tiny, kTrailerByte}),
        11,
-       "Image of 4 x 3 pixels takes the document past its limit of 11 pixels",
+       "Image of 4 x 3 pixels exceeds the limit of 11 pixels for one image",
        0,
        29,
        {msg::ImageExceedsScreen}},
-      {"the third of three 2 x 2 frames passes 10 pixels; the two before it stay",
-       Concat({Header(2, 2), twoByTwo, twoByTwo, twoByTwo, kTrailerByte}), 10,
-       "Image of 2 x 2 pixels takes the document past its limit of 10 pixels", 2,
+      {"a 4 x 3 frame after two 2 x 2 frames passes 10 pixels; the two before it stay",
+       Concat({Header(2, 2), twoByTwo, twoByTwo, PlainImage(4, 3), kTrailerByte}), 10,
+       "Image of 4 x 3 pixels exceeds the limit of 10 pixels for one image", 2,
        19 + 2 * int64_t(twoByTwo.size()) + 10},
       {"frames that reach the limit exactly load",
-       Concat({Header(2, 2), twoByTwo, twoByTwo, kTrailerByte}), 8, "", 2, 0},
+       Concat({Header(2, 2), twoByTwo, twoByTwo, kTrailerByte}), 4, "", 2, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -367,6 +368,98 @@ TEST_F(Reader, PixelBudgetFailsFramesBeforeTheirDataIsRead) {
   const Bytes eight = Concat({Header(2, 2), twoByTwo, twoByTwo, kTrailerByte});
   EXPECT_EQ(Load(eight), "");
   EXPECT_EQ(Load(eight), "");
+}
+
+namespace {
+
+// A GIF of `frames` copies of one 1000 x 1000 frame that the library's own
+// writer made with every pixel coded, each copy preceded by `before`.
+Bytes MegapixelFrames(int frames, const Bytes& before = {}) {
+  TGIFImage source;
+  source.Header().Screen.ScreenWidth = 1000;
+  source.Header().Screen.ScreenHeight = 1000;
+  for (TColor c : {0x000000u, 0x0000FFu, 0x00FF00u, 0xFF0000u}) source.GlobalMap().AppendEntry(c);
+  auto frame = std::make_unique<TGIFSubImage>(&source);
+  frame->Descriptor.Width = 1000;
+  frame->Descriptor.Height = 1000;
+  frame->AllocatePixels();
+  for (std::size_t i = 0; i < frame->PixelDataSize(); ++i)
+    frame->PixelData()[i] = uint8_t(i / 100000 % 4);  // bands of 100 rows
+  source.Frames().Append(std::move(frame));
+  TMemoryStream saved;
+  source.SaveToStream(saved);
+  // Header and a table of 4 entries, then the frame, then the trailer.
+  const Bytes& bytes = saved.Bytes();
+  const std::size_t headerSize = 13 + 4 * 3;
+  Bytes file(bytes.begin(), bytes.begin() + headerSize);
+  const Bytes block(bytes.begin() + headerSize, bytes.end() - 1);
+  for (int i = 0; i < frames; ++i) file = Concat({file, before, block});
+  return Concat({file, kTrailerByte});
+}
+
+}  // namespace
+
+TEST_F(Reader, RealAnimationsLoadWithinTheComputersMemory) {
+  // 270 complete frames of a megapixel: more than 2^28 pixels, and about
+  // 2 MB of file.
+  const Bytes file = MegapixelFrames(270);
+  EXPECT_LT(file.size(), 4000000u);
+  EXPECT_EQ(Load(file), "");
+  EXPECT_EQ(doc.Frames().Count(), 270);
+  EXPECT_EQ(Pixels(269), Pixels(0));
+  doc.ClearAll();
+}
+
+TEST_F(Reader, MemoryBudgetCountsThePixelsTheDataReaches) {
+  // The computer stated as 64 MiB: documents may take 32 MiB.
+  struct RestoreSettings {
+    ~RestoreSettings() { LibrarySettings().PhysicalMemory = 0; }
+  } restore;
+  LibrarySettings().PhysicalMemory = uint64_t{64} << 20;
+  EXPECT_EQ(DocumentMemoryBudget(), uint64_t{32} << 20);
+  TGIFImage small;
+  EXPECT_EQ(small.MemoryBudget, uint64_t{32} << 20);
+  EXPECT_EQ(small.MaxPixels, uint64_t{1} << 28);
+
+  // A megapixel frame whose data stops after two pixels.
+  const Bytes cutShort = Concat({Descriptor(0, 0, 1000, 1000), ImageData(2, {4, 1, 2, 5})});
+  const std::string pastBudget =
+      "Image of 1000 x 1000 pixels would take the document's pixels to 33 MiB of memory, more "
+      "than the 32 MiB a document may use (half the computer's memory)";
+  struct Case {
+    const char* what;
+    Bytes file;
+    std::string error;
+    int framesKept;
+  };
+  Bytes untouched = Header(1000, 1000), transparent = Header(1000, 1000);
+  for (int i = 0; i < 100; ++i) {
+    untouched = Concat({untouched, cutShort});
+    transparent = Concat({transparent, GraphicControl(1), cutShort});
+  }
+  const std::vector<Case> cases = {
+      {"33 complete frames fit in 32 MiB", MegapixelFrames(33), "", 33},
+      {"the 34th complete frame would take 33 MiB", MegapixelFrames(40), pastBudget, 33},
+      {"frames the data hardly reaches leave their zeros untouched, and do not count",
+       Concat({untouched, kTrailerByte}), "", 100},
+      {"a transparent index other than 0 fills every pixel, which then counts",
+       Concat({transparent, kTrailerByte}), pastBudget, 33},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string error;
+    // Loaded twice: each load counts afresh.
+    for (int load = 0; load < 2; ++load) {
+      TMemoryStream stream(c.file);
+      try {
+        small.LoadFromStream(stream);
+      } catch (const GIFException& e) {
+        error = e.what();
+      }
+      EXPECT_EQ(error, c.error);
+      EXPECT_EQ(small.Frames().Count(), c.framesKept);
+    }
+  }
 }
 
 TEST_F(Reader, MalformedFiles) {

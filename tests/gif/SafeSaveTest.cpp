@@ -7,9 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -89,22 +92,28 @@ class SafeSave : public ::testing::Test {
     doc_.SaveToStream(out);
     return out.Bytes();
   }
-  static mode_t Mode(const std::string& name) {
+  static mode_t Mode(const std::string& name) { return Stat(name).st_mode & 07777; }
+  static struct stat Stat(const std::string& name) {
     struct stat info {};
     EXPECT_EQ(::stat(name.c_str(), &info), 0);
-    return info.st_mode & 07777;
+    return info;
   }
-  // SaveError for a user without special rights: as root, in a child process
-  // that becomes nobody first and reports the message through a pipe.
+  // SaveError for a user without special rights.
   std::string UnprivilegedSaveError(const std::string& name) {
-    if (::geteuid() != 0) return SaveError(doc_, name);
+    return Unprivileged([&] { return SaveError(doc_, name); });
+  }
+  // What action answers when run by a user without special rights: as root,
+  // in a child process that becomes nobody first and reports the answer
+  // through a pipe.
+  static std::string Unprivileged(const std::function<std::string()>& action) {
+    if (::geteuid() != 0) return action();
     int channel[2];
     if (::pipe(channel) != 0) return "no pipe";
     const pid_t child = ::fork();
     if (child == 0) {
       ::close(channel[0]);
       std::string error = "could not become nobody";
-      if (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0) error = SaveError(doc_, name);
+      if (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0) error = action();
       const ssize_t written = ::write(channel[1], error.data(), error.size());
       ::_exit(written == ssize_t(error.size()) ? 0 : 1);
     }
@@ -255,12 +264,184 @@ TEST_F(SafeSave, TargetsThatCannotBeWritten) {
   EXPECT_EQ(UnprivilegedSaveError(target_), "Cannot create file \"" + target_ + denied);
   ASSERT_EQ(::chmod(target_.c_str(), 0644), 0);
   ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
-  EXPECT_EQ(UnprivilegedSaveError(target_), "Cannot create file \"" + target_ + denied);
+  // A writable file in a folder that is not is rewritten in place; a new
+  // file cannot be made there.
+  EXPECT_EQ(UnprivilegedSaveError(target_), "");
   const std::string fresh = (folder_ / "fresh.gif").string();
   EXPECT_EQ(UnprivilegedSaveError(fresh), "Cannot create file \"" + fresh + denied);
   ::chmod(folder_.c_str(), 0755);
-  EXPECT_EQ(ReadFile(target_), original_);
+  EXPECT_EQ(ReadFile(target_), Encoded());
   EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"picture.gif", "sub"}));
+}
+
+TEST_F(SafeSave, FileKeepsItsIdentity) {
+  // Renamed over when a new file can take the old one's place; rewritten in
+  // place, the same file, when it has other names, belongs to someone else or
+  // lies in a folder the saver cannot write.
+  struct Case {
+    const char* what;
+    uid_t owner;
+    mode_t mode, folderMode;
+    bool secondName;
+    bool sameFile;
+  };
+  const uid_t saver = ::geteuid() == 0 ? kNobody : ::geteuid();
+  const std::vector<Case> cases = {
+      {"the saver's own file", saver, 0640, 0755, false, false},
+      {"a file with a second name", saver, 0640, 0755, true, true},
+      {"a file in a folder the saver cannot write", saver, 0640, 0555, false, true},
+      {"another user's file the saver may write", 0, 0666, 0777, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.owner == 0 && ::geteuid() != 0) continue;  // needs root to set up
+    const std::string link = (folder_ / "second.gif").string();
+    WriteFile(target_, original_);
+    if (c.secondName) {
+      ASSERT_EQ(::link(target_.c_str(), link.c_str()), 0);
+    }
+    if (::geteuid() == 0) {
+      ASSERT_EQ(::chown(target_.c_str(), c.owner, c.owner), 0);
+      ASSERT_EQ(::chown(folder_.c_str(), saver, saver), 0);
+    }
+    ASSERT_EQ(::chmod(target_.c_str(), c.mode), 0);
+    ASSERT_EQ(::chmod(folder_.c_str(), c.folderMode), 0);
+    const struct stat before = Stat(target_);
+
+    EXPECT_EQ(UnprivilegedSaveError(target_), "");
+    ::chmod(folder_.c_str(), 0755);
+    const struct stat after = Stat(target_);
+    EXPECT_EQ(ReadFile(target_), Encoded());
+    EXPECT_EQ(after.st_ino == before.st_ino, c.sameFile);
+    EXPECT_EQ(after.st_uid, c.owner);
+    EXPECT_EQ(after.st_mode & 07777, c.mode);
+    EXPECT_EQ(after.st_nlink, c.secondName ? 2u : 1u);
+    if (c.secondName) {
+      EXPECT_EQ(ReadFile(link), Encoded());
+      fs::remove(link);
+    }
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"picture.gif"});
+    fs::remove(target_);
+  }
+}
+
+namespace {
+
+// File calls that write at most 64 bytes at a time and fail at one call,
+// counting writes, cuts and syncs alike; a failing write writes half of its
+// bytes first. With failFromThenOn every later call fails too.
+struct TFaultyCalls {
+  int failAt = -1;
+  bool failFromThenOn = false;
+  int calls = 0;
+
+  bool Fails() {
+    const int call = calls++;
+    return call == failAt || (failFromThenOn && failAt >= 0 && call > failAt);
+  }
+  TFileCalls Make() {
+    return TFileCalls{[this](int fd, const void* buffer, std::size_t count, off_t offset) {
+                        count = std::min<std::size_t>(count, 64);
+                        if (!Fails()) return ::pwrite(fd, buffer, count, offset);
+                        if (count > 1) (void)!::pwrite(fd, buffer, count / 2, offset);
+                        errno = ENOSPC;
+                        return ssize_t{-1};
+                      },
+                      [this](int fd, off_t length) {
+                        if (!Fails()) return ::ftruncate(fd, length);
+                        errno = EIO;
+                        return -1;
+                      },
+                      [this](int fd) {
+                        if (!Fails()) return ::fsync(fd);
+                        errno = EIO;
+                        return -1;
+                      }};
+  }
+};
+
+}  // namespace
+
+TEST_F(SafeSave, InPlaceFailureAtEachCallPutsTheOldBytesBack) {
+  // A second name makes every save here rewrite the file in place.
+  WriteFile(target_, original_);
+  const std::string link = (folder_ / "second.gif").string();
+  ASSERT_EQ(::link(target_.c_str(), link.c_str()), 0);
+  const Bytes expected = Encoded();
+  const auto save = [this](TFaultyCalls& faults) {
+    const TFileCalls calls = faults.Make();
+    try {
+      WriteFileSafely(
+          target_, [this](TStream& file) { doc_.SaveToStream(file); }, calls);
+    } catch (const EWriteError& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  bool completed = false;
+  int callsOfASave = 0;
+  for (int failing = 0; !completed; ++failing) {
+    SCOPED_TRACE("failing call " + std::to_string(failing));
+    ASSERT_LT(failing, 1000);
+    TFaultyCalls faults{failing};
+    const std::string error = save(faults);
+    completed = error.empty();
+    if (completed) callsOfASave = faults.calls;
+    if (!completed) {
+      EXPECT_EQ(error, "Stream write error");
+      EXPECT_EQ(ReadFile(target_), original_);
+      EXPECT_EQ(ReadFile(link), original_);
+    }
+    EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"picture.gif", "second.gif"}));
+  }
+  EXPECT_EQ(ReadFile(link), expected);
+
+  // When the old bytes cannot be put back either, they are kept beside the
+  // file, or else in the temporary folder, and the message says where.
+  WriteFile(target_, original_);
+  const std::string besideName = target_ + ".recovered";
+  const std::string kept =
+      "Stream write error. The file could not be put back as it was; its "
+      "previous content is in \"";
+  // Several writes, a cut and a sync.
+  ASSERT_GT(callsOfASave, 4);
+  for (const int failing : {0, 2, callsOfASave - 2, callsOfASave - 1}) {
+    SCOPED_TRACE("failing from call " + std::to_string(failing));
+    TFaultyCalls faults{failing, true};
+    EXPECT_EQ(save(faults), kept + besideName + "\"");
+    EXPECT_EQ(ReadFile(besideName), original_);
+    fs::remove(besideName);
+    WriteFile(target_, original_);
+  }
+
+  // Nobody may write the folder: the temporary folder, or nowhere.
+  const fs::path temporary = folder_ / "temporary";
+  fs::create_directory(temporary);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(temporary.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chown(target_.c_str(), kNobody, kNobody), 0);
+  }
+  ASSERT_EQ(::chmod(folder_.c_str(), 0555), 0);
+  for (const bool temporaryWritable : {true, false}) {
+    SCOPED_TRACE(temporaryWritable ? "temporary folder" : "nowhere");
+    ASSERT_EQ(::chmod(temporary.c_str(), temporaryWritable ? 0755 : 0555), 0);
+    const std::string error = Unprivileged([&] {
+      ::setenv("TMPDIR", temporary.c_str(), 1);
+      TFaultyCalls faults{0, true};
+      return save(faults);
+    });
+    if (temporaryWritable) {
+      const std::string recovery = (temporary / "picture.gif.recovered").string();
+      EXPECT_EQ(error, kept + recovery + "\"");
+      EXPECT_EQ(ReadFile(recovery), original_);
+    } else {
+      EXPECT_EQ(error,
+                "Stream write error. The file could not be put back as it was, and its previous "
+                "content could not be kept elsewhere");
+    }
+  }
+  ::chmod(folder_.c_str(), 0755);
+  ::chmod(temporary.c_str(), 0755);
 }
 
 TEST_F(SafeSave, FolderThatVanishesDuringTheSave) {
