@@ -121,6 +121,9 @@ class TFileStream : public TStream {
     Create,    // create or truncate, read and write, exclusive
   };
   TFileStream(const std::string& fileName, Mode mode);
+  // Takes over a descriptor opened elsewhere, for reading and writing as it
+  // allows; fileName is what FileName() answers.
+  TFileStream(int fd, const std::string& fileName) : fileName_(fileName), fd_(fd) {}
   ~TFileStream() override;
 
   std::size_t Read(void* buffer, std::size_t count) override;
