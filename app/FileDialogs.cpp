@@ -31,6 +31,7 @@ QString Execute(QWidget* parent, const TFileDialog& spec, QFileDialog::AcceptMod
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(QtNameFilter(spec.Filter));
   dialog.setDefaultSuffix(spec.DefaultExt);
+  if (!spec.Folder.isEmpty()) dialog.setDirectory(spec.Folder);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
   return dialog.selectedFiles().constFirst();
 }

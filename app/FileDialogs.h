@@ -15,6 +15,8 @@ struct TFileDialog {
   QString Filter;
   // Added to a typed name that has no extension.
   QString DefaultExt;
+  // Where the dialog starts; empty for the desktop's choice.
+  QString Folder = QString();
 };
 
 // The filter in Qt's form, one "description (patterns)" per entry joined by

@@ -47,6 +47,8 @@ TMainLayout::TMainLayout(QWidget* parent)
       actOpen(this),
       actSave(this),
       actSaveAs(this),
+      actExportPalette(this),
+      actImportPalette(this),
       actExit(this),
       actAbout(this),
       actUndo(this),
@@ -124,6 +126,14 @@ TMainLayout::TMainLayout(QWidget* parent)
                         QStringLiteral("GIF files (*.gif)|*.gif|All files (*.*)|*.*"),
                         QStringLiteral("gif")};
   dlgSave = TFileDialog{QString(), dlgOpen.Filter, dlgOpen.DefaultExt};
+  dlgExportPalette =
+      TFileDialog{QStringLiteral("Export Palette"),
+                  QStringLiteral("GIMP palette (*.gpl)|*.gpl|JASC palette (*.pal)|*.pal|"
+                                 "Adobe colour table (*.act)|*.act|Hex palette (*.hex)|*.hex"),
+                  QStringLiteral("gpl")};
+  dlgImportPalette = TFileDialog{
+      QStringLiteral("Import Palette"),
+      QStringLiteral("Palette files|*.gpl;*.pal;*.act;*.hex|All files (*.*)|*.*"), QString()};
 
   BuildActions();
   BuildMenuAndToolBar();
@@ -137,6 +147,10 @@ void TMainLayout::BuildActions() {
   SetUpAction(actSave, "File", "&Save File", "Save Current File", 1, ":/save.png");
   actSave.setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   SetUpAction(actSaveAs, "File", "S&ave File As...", "Save File As", 2, ":/saveas.png");
+  SetUpAction(actExportPalette, "File", "E&xport Palette...",
+              "Save the shown colour table as a palette file", -1, nullptr);
+  SetUpAction(actImportPalette, "File", "&Import Palette...",
+              "Replace the shown colour table's colours with a palette file's", -1, nullptr);
   SetUpAction(actExit, "File", "&Exit", "Exit Tintwell", -1, nullptr);
   SetUpAction(actAbout, "Help", "&About", "About Tintwell", 3, ":/about.png");
   SetUpAction(actUndo, "Edit", "&Undo", "Undo the last Start", -1, nullptr);
@@ -165,11 +179,15 @@ void TMainLayout::BuildMenuAndToolBar() {
   highlighted.setColor(QPalette::Highlight, MenuHighlight);
   highlighted.setColor(QPalette::HighlightedText, highlighted.color(QPalette::WindowText));
 
+  // Set before the geometry, which a change of style would undo.
+  ActionMainMenuBar1.setStyle(&MenuFrameStyle());
   ActionMainMenuBar1.setNativeMenuBar(false);
   ActionMainMenuBar1.setGeometry(0, 0, ClientWidth, 24);
   ActionMainMenuBar1.setPalette(highlighted);
   mnuFile.setTitle(QStringLiteral("&File"));
   mnuFile.addActions({&actOpen, &actSave, &actSaveAs});
+  mnuFile.addSeparator();
+  mnuFile.addActions({&actExportPalette, &actImportPalette});
   mnuFile.addSeparator();
   mnuFile.addAction(&actExit);
   mnuEdit.setTitle(QStringLiteral("&Edit"));
@@ -187,6 +205,7 @@ void TMainLayout::BuildMenuAndToolBar() {
   mnuHelp.setTitle(QStringLiteral("&Help"));
   mnuHelp.addAction(&actAbout);
   for (QMenu* menu : {&mnuFile, &mnuEdit, &mnuView, &mnuHelp}) {
+    menu->setStyle(&MenuFrameStyle());
     // Menus are windows of their own and do not inherit the window's look.
     menu->setFont(WindowFont());
     menu->setPalette(highlighted);
@@ -218,6 +237,8 @@ void TMainLayout::BuildMenuAndToolBar() {
   stbMain.addWidget(&stbMainText, 1);
   stbMain.addPermanentWidget(&stbTableText);
   stbMain.addPermanentWidget(&stbMatchText);
+  // Off the window's right edge.
+  stbMatchText.setContentsMargins(0, 0, 6, 0);
 }
 
 void TMainLayout::BuildControls() {

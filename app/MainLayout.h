@@ -35,11 +35,15 @@ class TMainLayout : public QWidget {
 
   TFileDialog dlgOpen;
   TFileDialog dlgSave;
+  TFileDialog dlgExportPalette;
+  TFileDialog dlgImportPalette;
 
   // Actions of the action manager amMain, with the icons of imlActions.
   QAction actOpen;
   QAction actSave;
   QAction actSaveAs;
+  QAction actExportPalette;
+  QAction actImportPalette;
   QAction actExit;
   QAction actAbout;
   QAction actUndo;

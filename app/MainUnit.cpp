@@ -1,5 +1,6 @@
 #include "app/MainUnit.h"
 
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,6 +13,7 @@
 
 #include "app/Application.h"
 #include "app/Hourglass.h"
+#include "app/WindowStyle.h"
 #include "edit/ColorTables.h"
 #include "edit/Recolour.h"
 
@@ -60,7 +62,8 @@ TfrmMain::TfrmMain(QWidget* parent)
       ShowModal([](QDialog& dialog) { return dialog.exec(); }),
       ShowColorDialog(
           [this](const QColor& initial) { return QColorDialog::getColor(initial, this); }),
-      FTables(mnuColorTable, stbTableText, Guarded([this](int frame) { ShowTable(frame); })) {
+      FTables(mnuColorTable, stbTableText, Guarded([this](int frame) { ShowTable(frame); })),
+      FKeeper(*this, stbMain, mnuFile, &actSave) {
   FormCreate();
   actRecolourAll.setChecked(
       WindowSettings().value(QString::fromLatin1(setting::RecolourEveryTable), true).toBool());
@@ -89,6 +92,10 @@ void TfrmMain::ConnectCommands() {
   connect(&actOpen, &QAction::triggered, this, Guarded([this](bool) { actOpenExecute(); }));
   connect(&actSave, &QAction::triggered, this, Guarded([this](bool) { actSaveExecute(); }));
   connect(&actSaveAs, &QAction::triggered, this, Guarded([this](bool) { actSaveAsExecute(); }));
+  connect(&actExportPalette, &QAction::triggered, this,
+          Guarded([this](bool) { actExportPaletteExecute(); }));
+  connect(&actImportPalette, &QAction::triggered, this,
+          Guarded([this](bool) { actImportPaletteExecute(); }));
   connect(&actExit, &QAction::triggered, this, Guarded([this](bool) { actExitExecute(); }));
   connect(&actAbout, &QAction::triggered, this, Guarded([this](bool) { actAboutExecute(); }));
   connect(&actUndo, &QAction::triggered, this, Guarded([this](bool) { FHistory.undo(); }));
@@ -118,9 +125,22 @@ void TfrmMain::ConnectCommands() {
     if (FLoaded) PaintGrid();
   }));
   connect(&btnStart, &QPushButton::clicked, this, Guarded([this](bool) { btnStartClick(); }));
+  FKeeper.OpenRecent = Guarded([this](const QString& name) { OpenFile(name); });
+  connect(&FHistory, &QUndoStack::indexChanged, this, [this] { FKeeper.SetModified(Modified()); });
+}
+
+bool TfrmMain::Modified() const {
+  // The history empties itself once more while the window is destroyed.
+  return FLoaded && FGIFImage && ReadTables(*FGIFImage) != FSavedTables;
+}
+
+bool TfrmMain::MayLetGo() {
+  return app::MayLetGo(Modified(), FFileName, FKeeper.AskSaveChanges,
+                       [this] { return SaveTo(FFileName, true); });
 }
 
 void TfrmMain::actOpenExecute() {
+  dlgOpen.Folder = TWorkKeeper::FolderOf(FFileName);
   const QString name = ShowOpenDialog(dlgOpen);
   if (name.isEmpty()) return;
   OpenFile(name);
@@ -130,8 +150,12 @@ void TfrmMain::OpenFile(const QString& name) {
   // The window changes only when the whole file has been read: a failed load
   // leaves document, file name, status bar and display as they were, so a
   // following Save cannot overwrite the file that failed with other content.
+  if (!MayLetGo()) return;
   auto loaded = std::make_unique<gif::TGIFImage>();
-  loaded->LoadFile(LocalFileName(name));
+  {
+    const TStatusProgress::TScope progress(FKeeper.Progress(), *loaded, IsLargeFile(name));
+    loaded->LoadFile(LocalFileName(name));
+  }
   FGIFImage = std::move(loaded);
   FFileName = name;
   stbMainText.setText(name);
@@ -139,25 +163,43 @@ void TfrmMain::OpenFile(const QString& name) {
   FHistory.clear();
   FSavedTables = ReadTables(*FGIFImage);
   FTables.Reset(*FGIFImage);
-  if (FPreview) FPreview->SetDocument(FGIFImage.get());
+  if (FPreview) {
+    FPreview->SetDocument(FGIFImage.get());
+    FPreview->setWindowTitle(PreviewCaption(name));
+  }
+  FKeeper.Opened(name);
+  FKeeper.SetModified(false);
   UpdateDisplay();
 }
 
 void TfrmMain::actSaveExecute() {
-  FGIFImage->SaveFile(LocalFileName(FFileName));
-  FSavedTables = ReadTables(*FGIFImage);
+  SaveTo(FFileName, true);
 }
 
 void TfrmMain::actSaveAsExecute() {
+  dlgSave.Folder = TWorkKeeper::FolderOf(FFileName);
   const QString name = ShowSaveDialog(dlgSave);
   if (name.isEmpty()) return;
-  FGIFImage->SaveFile(LocalFileName(name));
+  SaveTo(name, false);
   FFileName = name;
+}
+
+bool TfrmMain::SaveTo(const QString& name, bool checkDisk) {
+  if (checkDisk && !FKeeper.MayOverwrite(name)) return false;
+  {
+    // The size of the file read last stands in for what the document will take.
+    const TStatusProgress::TScope progress(FKeeper.Progress(), *FGIFImage,
+                                           IsLargeFile(FFileName.isEmpty() ? name : FFileName));
+    FGIFImage->SaveFile(LocalFileName(name));
+  }
   FSavedTables = ReadTables(*FGIFImage);
+  FKeeper.Saved(name);
+  FKeeper.SetModified(false);
+  return true;
 }
 
 void TfrmMain::actRevertExecute() {
-  if (!FLoaded) return;
+  if (!FLoaded || !MayLetGo()) return;
   TTablesSnapshot current = ReadTables(*FGIFImage);
   if (current == FSavedTables) return;
   FHistory.push(new TPaletteChange(
@@ -165,10 +207,23 @@ void TfrmMain::actRevertExecute() {
       [this](const TTablesSnapshot& t) { ApplyTables(t); }, false));
 }
 
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  bool mayClose = false;
+  Guarded([this, &mayClose] { mayClose = MayLetGo(); })();
+  if (!mayClose) {
+    event->ignore();
+    return;
+  }
+  TMainLayout::closeEvent(event);
+}
+
 void TfrmMain::actPreviewExecute() {
   if (!FPreview) {
     FPreview = std::make_unique<TfrmPreview>(this);
     FPreview->SetDocument(FLoaded ? FGIFImage.get() : nullptr);
+    FPreview->setWindowTitle(PreviewCaption(FLoaded ? FFileName : QString()));
+    // Beside the window, so the grid and the picture show together.
+    PlaceBeside(*FPreview, *this);
   }
   FPreview->show();
   FPreview->raise();
@@ -202,11 +257,12 @@ void TfrmMain::UpdateDisplay() {
     case gif::fvNone:
       break;  // a document without frames keeps the previous text
   }
-  edtScrnWidth.setText(QString::number(FGIFImage->ScreenWidth()));
-  edtScrnHeight.setText(QString::number(FGIFImage->ScreenHeight()));
-  edtColorRes.setText(QString::number(FGIFImage->ColorRes()));
-  edtBPP.setText(QString::number(FGIFImage->PixelBits()));
-  edtBackground.setText(QString::number(FGIFImage->BackgroundIndex()));
+  // The fields are narrow: five digits must still show whole.
+  ShowFieldValue(edtScrnWidth, QString::number(FGIFImage->ScreenWidth()));
+  ShowFieldValue(edtScrnHeight, QString::number(FGIFImage->ScreenHeight()));
+  ShowFieldValue(edtColorRes, QString::number(FGIFImage->ColorRes()));
+  ShowFieldValue(edtBPP, QString::number(FGIFImage->PixelBits()));
+  ShowFieldValue(edtBackground, QString::number(FGIFImage->BackgroundIndex()));
 
   FTables.List(*FGIFImage);
   PaintGrid();
@@ -229,8 +285,9 @@ void TfrmMain::PaintGrid() {
   const std::vector<gif::TGIFColorMap*> targets = StartMaps();
   const std::vector<const gif::TGIFColorMap*> maps(targets.begin(), targets.end());
   std::vector<int> changed;
+  // What Start will change, boxes or not; nothing until some pass is defined.
   std::optional<edit::TRecolourCount> count;
-  if (!maps.empty()) count = edit::CountChanges(maps, FieldRequest(), shown, &changed);
+  if (!maps.empty()) count = edit::CountStartChanges(maps, FieldRequest(), shown, &changed);
   imgColorMap.Paint(changed);
   stbMatchText.setText(MatchCount(count));
 }

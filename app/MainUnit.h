@@ -15,6 +15,7 @@
 #include "app/PaletteHistory.h"
 #include "app/PreviewWindow.h"
 #include "app/TableChoice.h"
+#include "app/WorkKeeper.h"
 #include "edit/Recolour.h"
 #include "gif/Document.h"
 
@@ -28,6 +29,8 @@ inline constexpr const char* EntriesInTablesWillChange =
     "%1 of %2 entries in %3 tables will change";
 // The undo step of a double-click on a swatch.
 inline constexpr const char* SetColour = "Set Colour";
+// The undo step of File > Import Palette.
+inline constexpr const char* ImportPalette = "Import Palette";
 }  // namespace msg
 
 // Where the window keeps what it remembers between runs.
@@ -51,6 +54,10 @@ class TfrmMain : public TMainLayout {
   void OpenFile(const QString& name);
   void actSaveExecute();
   void actSaveAsExecute();
+  // Write the shown table to a palette file, or a palette file's colours into
+  // it as one undo step (PaletteFileCommands.cpp).
+  void actExportPaletteExecute();
+  void actImportPaletteExecute();
   void actExitExecute();
   void actAboutExecute();
   // Puts back the global colour table as last opened or saved, as a step of
@@ -98,6 +105,10 @@ class TfrmMain : public TMainLayout {
   TfrmPreview* Preview() const { return FPreview.get(); }
   // The Starts and reverts since the last Open.
   QUndoStack& History() { return FHistory; }
+  // Whether the palettes differ from the file as last opened or saved.
+  bool Modified() const;
+  // The modified mark, the questions that keep work, Open Recent, progress.
+  TWorkKeeper& Keeper() { return FKeeper; }
 
   // How the window asks the user; tests replace them. A dialog returns the
   // chosen file, empty when cancelled.
@@ -115,11 +126,18 @@ class TfrmMain : public TMainLayout {
   // A file dragged from the desktop opens as if chosen in the Open dialog.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  // Closing asks about unsaved changes first.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // The From, To and tolerance fields as the recolour passes read them.
   edit::TRecolourRequest FieldRequest();
   void ConnectCommands();
+  // Asks about unsaved changes; whether the document may go.
+  bool MayLetGo();
+  // Writes the document to a file with the progress bar; false when the user
+  // chose not to overwrite a file changed on disk.
+  bool SaveTo(const QString& name, bool checkDisk);
   // The tables Start changes: every table, or the shown one alone when
   // Recolour Every Table is off.
   std::vector<gif::TGIFColorMap*> StartMaps();
@@ -136,6 +154,7 @@ class TfrmMain : public TMainLayout {
   QPoint FLastHover{-1, -1};     // where the read-outs were last taken
   TTableChoice FTables;          // which table the grid shows
 
+  TWorkKeeper FKeeper;
   std::unique_ptr<TfrmPreview> FPreview;   // child window, made on first use
   TfrmAbout* frmAbout = nullptr;           // shown by the About command
   std::unique_ptr<TfrmAbout> FOwnedAbout;  // made here when start-up made none

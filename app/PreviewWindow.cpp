@@ -1,5 +1,6 @@
 #include "app/PreviewWindow.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QVBoxLayout>
@@ -14,6 +15,12 @@ constexpr int CheckerSize = 8;
 constexpr int MinimumDelayMs = 20;
 
 }  // namespace
+
+QString PreviewCaption(const QString& fileName) {
+  if (fileName.isEmpty()) return QString::fromLatin1(msg::PreviewTitle);
+  return QFileInfo(fileName).fileName() + QStringLiteral(" - ") +
+         QString::fromLatin1(msg::PreviewTitle);
+}
 
 TPreviewCanvas::TPreviewCanvas(QWidget* parent) : QWidget(parent) {
   setMinimumSize(64, 64);

@@ -20,6 +20,9 @@ inline constexpr const char* Play = "Play";
 inline constexpr const char* Pause = "Pause";
 }  // namespace msg
 
+// "NAME - Preview" for a file, its last path component; "Preview" for none.
+QString PreviewCaption(const QString& fileName);
+
 // Where the picture is painted: checkerboard, then the frame, fitted.
 class TPreviewCanvas : public QWidget {
   Q_OBJECT

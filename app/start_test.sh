@@ -12,7 +12,7 @@ fi
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$1" & pid=$!
   trap "kill $pid 2>/dev/null || true" EXIT
-  for _ in $(seq 1 100); do
+  for _ in $(seq 1 600); do
     if xwininfo -root -tree 2>/dev/null | grep -E "\"Tintwell\": \(\"tintwell\" .*676x383" ; then
       exit 0
     fi

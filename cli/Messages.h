@@ -1,6 +1,6 @@
 // Every text tintwell-cli prints of its own: usage errors, per-file report
 // lines and help. The library's and the recolour core's messages come from
-// gif/Messages.h and edit/Recolour.h.
+// gif/Messages.h and edit/Messages.h.
 #pragma once
 
 namespace cli::msg {
@@ -40,7 +40,8 @@ inline constexpr const char* TryHelp = "Try '%s --help'.";
 inline constexpr const char* MainUsage =
     "Usage: tintwell-cli COMMAND [OPTION]... FILE...\n"
     "       tintwell-cli --help | --version\n"
-    "Recolour the palettes of GIF files, or list what they hold.\n"
+    "Recolour the palettes of GIF files, trade them with palette files, or list\n"
+    "what the files hold.\n"
     "\n"
     "Commands:\n";
 
@@ -71,5 +72,41 @@ inline constexpr const char* RecolourDescription =
     "of each file is changed (only the global one with --global-only); pixels\n"
     "and all other blocks stay as they are. A file that fails leaves its target\n"
     "as it was.\n";
+
+inline constexpr const char* PaletteSynopsis =
+    "Usage: tintwell-cli palette export FILE [--table global|N] -o OUT.{gpl,pal,act,hex}\n"
+    "       tintwell-cli palette import FILE PALETTE [--table global|N]\n"
+    "         (-o OUT | --in-place)\n";
+inline constexpr const char* PaletteSummary =
+    "export a colour table to a palette file, or import one";
+inline constexpr const char* PaletteDescription =
+    "export writes the colours of one colour table of FILE to OUT, in the format\n"
+    "its extension names: GIMP (.gpl), JASC (.pal), Adobe (.act) or hex (.hex).\n"
+    "import reads PALETTE in any of these formats, known by its content, and puts\n"
+    "its n colours into entries 0 to n-1 of the table, which grows when PALETTE\n"
+    "holds more colours than it (256 at most); pixels and every other block stay\n"
+    "as they are. --table global takes the global table, --table N the table of\n"
+    "frame N (counted from 1); by default the global table, or the first frame's\n"
+    "own when the file has none.\n";
+inline constexpr const char* PaletteNoAction = "say export or import";
+inline constexpr const char* PaletteUnknownAction =
+    "unknown palette action \"%s\": use export or import";
+inline constexpr const char* PaletteExportFiles = "export takes exactly one FILE";
+inline constexpr const char* PaletteImportFiles = "import takes exactly one FILE and one PALETTE";
+inline constexpr const char* PaletteExportOutput = "export needs -o OUT";
+inline constexpr const char* PaletteExportInPlace =
+    "export writes no GIF: --in-place does not apply";
+inline constexpr const char* PaletteImportOutput = "say where to write: -o OUT or --in-place";
+inline constexpr const char* PaletteTableValue =
+    "--table: \"%s\" is neither global nor a frame number from 1";
+// Failures, shown after the GIF file's name.
+inline constexpr const char* PaletteNoTable = "no colour table";
+inline constexpr const char* PaletteNoGlobalTable = "no global colour table";
+inline constexpr const char* PaletteNoFrame = "no frame %s: frames run from 1 to %s";
+inline constexpr const char* PaletteNoFrameTable = "frame %s has no colour table of its own";
+// Report lines: file, table caption, palette file.
+inline constexpr const char* PaletteExported = "%s: %s exported to %s";
+inline constexpr const char* PaletteImported =
+    "%s: %s colours of %s imported into %s, written to %s";
 
 }  // namespace cli::msg

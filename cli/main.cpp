@@ -10,6 +10,7 @@
 #include "cli/Info.h"
 #include "cli/Messages.h"
 #include "cli/Options.h"
+#include "cli/PaletteCommand.h"
 #include "cli/RecolourCommand.h"
 
 namespace {
@@ -29,6 +30,8 @@ constexpr TCommand kCommands[] = {
      cli::InfoOptions, cli::RunInfo},
     {"recolour", cli::msg::RecolourSummary, cli::msg::RecolourSynopsis,
      cli::msg::RecolourDescription, cli::RecolourOptions, cli::RunRecolour},
+    {"palette", cli::msg::PaletteSummary, cli::msg::PaletteSynopsis, cli::msg::PaletteDescription,
+     cli::PaletteOptions, cli::RunPalette},
 };
 
 void PrintMainHelp() {

@@ -136,21 +136,23 @@ TRecolourResult Recolour(std::span<gif::TGIFColorMap* const> maps, const TRecolo
   return result;
 }
 
-std::optional<TRecolourCount> CountChanges(std::span<const gif::TGIFColorMap* const> maps,
-                                           TRecolourRequest request,
-                                           const gif::TGIFColorMap* changedIn,
-                                           std::vector<int>* changedIndices) {
+namespace {
+
+// Runs the command on copies of the maps; refused tells whether it showed a
+// message on the way.
+TRecolourCount CountOnCopies(std::span<const gif::TGIFColorMap* const> maps,
+                             TRecolourRequest request, const gif::TGIFColorMap* changedIn,
+                             std::vector<int>* changedIndices, bool& refused) {
   std::vector<std::unique_ptr<gif::TGIFColorMap>> copies;
   std::vector<gif::TGIFColorMap*> targets;
   for (const gif::TGIFColorMap* map : maps) {
     copies.push_back(map != nullptr ? CopyOf(*map) : nullptr);
     targets.push_back(copies.back().get());
   }
-  bool refused = false;
+  refused = false;
   request.ShowError = [&refused](const std::string&) { refused = true; };
   TRecolourCount count;
   Recolour(targets, request, &count);
-  if (refused) return std::nullopt;
   if (changedIndices != nullptr) {
     changedIndices->clear();
     for (std::size_t i = 0; i < maps.size(); ++i)
@@ -158,6 +160,41 @@ std::optional<TRecolourCount> CountChanges(std::span<const gif::TGIFColorMap* co
         *changedIndices = DifferingEntries(*maps[i], *copies[i]);
   }
   return count;
+}
+
+}  // namespace
+
+std::optional<TRecolourCount> CountChanges(std::span<const gif::TGIFColorMap* const> maps,
+                                           TRecolourRequest request,
+                                           const gif::TGIFColorMap* changedIn,
+                                           std::vector<int>* changedIndices) {
+  bool refused = false;
+  const TRecolourCount count =
+      CountOnCopies(maps, std::move(request), changedIn, changedIndices, refused);
+  if (refused) {
+    if (changedIndices != nullptr) changedIndices->clear();
+    return std::nullopt;
+  }
+  return count;
+}
+
+bool AnyPassDefined(const TRecolourRequest& request) {
+  const auto defined = [](const std::string& from, const std::string& to) {
+    return !from.empty() && !to.empty() && FieldValue(from) <= HLSLimit &&
+           FieldValue(to) <= HLSLimit;
+  };
+  return defined(request.FromH, request.ToH) || defined(request.FromS, request.ToS) ||
+         defined(request.FromL, request.ToL);
+}
+
+std::optional<TRecolourCount> CountStartChanges(std::span<const gif::TGIFColorMap* const> maps,
+                                                TRecolourRequest request,
+                                                const gif::TGIFColorMap* changedIn,
+                                                std::vector<int>* changedIndices) {
+  if (changedIndices != nullptr) changedIndices->clear();
+  if (!AnyPassDefined(request)) return std::nullopt;
+  bool refused = false;
+  return CountOnCopies(maps, std::move(request), changedIn, changedIndices, refused);
 }
 
 std::vector<int> DifferingEntries(const gif::TGIFColorMap& a, const gif::TGIFColorMap& b) {

@@ -10,21 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "edit/Messages.h"
 #include "gif/ColorMap.h"
 
 namespace edit {
 
 // The order is the order the command runs its passes in.
 enum class THLSComponent { Hue, Saturation, Lightness };
-
-namespace msg {
-inline constexpr const char* EnterNewHue = "Please enter new Hue";
-inline constexpr const char* EnterNewSaturation = "Please enter new Saturation";
-inline constexpr const char* EnterNewLight = "Please enter new Light";
-inline constexpr const char* HueLimit = "Hue must be less than 240";
-inline constexpr const char* SaturationLimit = "Saturation must be less than 240";
-inline constexpr const char* LightnessLimit = "Lightness must be less than 240";
-}  // namespace msg
 
 // The highest From or To value a pass accepts.
 inline constexpr int HLSLimit = 240;
@@ -81,6 +73,19 @@ std::optional<TRecolourCount> CountChanges(std::span<const gif::TGIFColorMap* co
                                            TRecolourRequest request,
                                            const gif::TGIFColorMap* changedIn = nullptr,
                                            std::vector<int>* changedIndices = nullptr);
+
+// Whether some pass has both its From and its To field filled in with values
+// the command accepts, so that a Start could run it.
+bool AnyPassDefined(const TRecolourRequest& request);
+
+// What a Start would change, found on copies as CountChanges finds it, but
+// counted whatever messages Start shows on the way: a pass it skips with a box
+// changes nothing, and the passes before a value above the limit keep their
+// changes, as Start leaves them. nullopt while no pass is defined.
+std::optional<TRecolourCount> CountStartChanges(std::span<const gif::TGIFColorMap* const> maps,
+                                                TRecolourRequest request,
+                                                const gif::TGIFColorMap* changedIn = nullptr,
+                                                std::vector<int>* changedIndices = nullptr);
 
 // The entries of two maps that differ, ascending by index (maps of one size).
 std::vector<int> DifferingEntries(const gif::TGIFColorMap& a, const gif::TGIFColorMap& b);

@@ -10,6 +10,7 @@ packages=(
   libgif-dev
   fonts-wine
   xvfb xauth x11-utils
+  desktop-file-utils appstream
 )
 if [ "${TINTWELL_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$TINTWELL_EXTRA_PACKAGES"

@@ -164,6 +164,19 @@ void TWindowDriver::SetUp() {
     return Next();
   };
   frm.ShowSaveDialog = [this](const app::TFileDialog&) { return Next(); };
+  frm.Keeper().AskSaveChanges = [this](const QString& text) {
+    questions.push_back(text);
+    const app::TSaveAnswer answer =
+        saveAnswers.empty() ? app::TSaveAnswer::Discard : saveAnswers.front();
+    if (!saveAnswers.empty()) saveAnswers.pop_front();
+    return answer;
+  };
+  frm.Keeper().AskOverwrite = [this](const QString& text) {
+    questions.push_back(text);
+    const bool answer = !overwriteAnswers.empty() && overwriteAnswers.front();
+    if (!overwriteAnswers.empty()) overwriteAnswers.pop_front();
+    return answer;
+  };
   frm.ShowErrorCancel = [this](const QString& text) {
     // The box is asked with the arrow over it; the hourglass waits beneath.
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);

@@ -57,7 +57,8 @@ std::vector<Rgb> DistinctColours(int n);
 
 // A shown main window whose dialogs and boxes answer from the test: file
 // dialogs take the queued answers (cancel when none is left), the application's
-// error box and the recolour command's Cancel box are recorded.
+// error box and the recolour command's Cancel box are recorded, and the
+// questions about unsaved or changed files answer from queues too.
 class TWindowDriver : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -90,6 +91,11 @@ class TWindowDriver : public ::testing::Test {
   QStringList openDialogs;
   QStringList errorBoxes;
   QStringList cancelBoxes;
+  // Answers to "Save changes to NAME?" (Discard when none is left) and to the
+  // changed-on-disk question (No when none is left), and every question asked.
+  std::deque<app::TSaveAnswer> saveAnswers;
+  std::deque<bool> overwriteAnswers;
+  QStringList questions;
 };
 
 // The bytes of a colour table holding these colours.

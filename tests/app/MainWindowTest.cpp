@@ -94,6 +94,10 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
       {&frm.actOpen, "File", "Open File...", "Open GIF File", 0, QKeySequence("Ctrl+O")},
       {&frm.actSave, "File", "Save File", "Save Current File", 1, QKeySequence("Ctrl+S")},
       {&frm.actSaveAs, "File", "Save File As...", "Save File As", 2, QKeySequence()},
+      {&frm.actExportPalette, "File", "Export Palette...",
+       "Save the shown colour table as a palette file", -1, QKeySequence()},
+      {&frm.actImportPalette, "File", "Import Palette...",
+       "Replace the shown colour table's colours with a palette file's", -1, QKeySequence()},
       {&frm.actExit, "File", "Exit", "Exit Tintwell", -1, QKeySequence()},
       {&frm.actAbout, "Help", "About", "About Tintwell", 3, QKeySequence()},
       {&frm.actRecolourAll, "Edit", "Recolour Every Table",
@@ -124,7 +128,9 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
   EXPECT_EQ(frm.mnuColorTable.title(), "Colour &Table");
   QStringList file;
   for (QAction* a : frm.mnuFile.actions()) file << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(file, Texts({"&Open File...", "&Save File", "S&ave File As...", "-", "&Exit"}));
+  EXPECT_EQ(file, Texts({"&Open File...", "Open &Recent", "&Save File", "S&ave File As...", "-",
+                         "E&xport Palette...", "&Import Palette...", "-", "&Exit"}));
+  EXPECT_EQ(frm.mnuFile.actions()[1]->menu(), &frm.Keeper().mnuRecent);
   ASSERT_EQ(frm.mnuHelp.actions().size(), 1);
   EXPECT_EQ(frm.mnuHelp.actions()[0]->text(), "&About");
 

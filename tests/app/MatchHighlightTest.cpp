@@ -62,8 +62,9 @@ class MatchHighlight : public apptest::TWindowDriver {
 }  // namespace
 
 TEST_F(MatchHighlight, OutlinesAndCountsWhatEachPassWouldChange) {
+  // Nothing is counted before a pass is defined.
   EXPECT_EQ(Outlined(), std::vector<int>{});
-  EXPECT_EQ(frm.MatchText(), "0 of 8 entries will change");
+  EXPECT_EQ(frm.MatchText(), "");
 
   Fields("0", "80", "", "", "", "");
   EXPECT_EQ(Outlined(), (std::vector<int>{0, 1, 7}));
@@ -102,9 +103,11 @@ TEST_F(MatchHighlight, NothingIsOutlinedWhenStartWouldRefuse) {
   Fields("0", "241", "", "", "", "");
   EXPECT_EQ(Outlined(), std::vector<int>{});
   EXPECT_EQ(frm.MatchText(), "");
-  // The refusal of a later pass hides the earlier pass's matches as well.
+  // A later pass's refusal stops Start after the earlier pass has run, so
+  // the earlier pass's changes are what it will make.
   Fields("0", "80", "0", "300", "", "");
-  EXPECT_EQ(Outlined(), std::vector<int>{});
+  EXPECT_EQ(Outlined(), (std::vector<int>{0, 1, 7}));
+  EXPECT_EQ(frm.MatchText(), "3 of 8 entries will change");
 
   // Once the fields are fixed the outline returns, and it follows Start.
   Fields("0", "80", "", "", "", "");
@@ -113,4 +116,23 @@ TEST_F(MatchHighlight, NothingIsOutlinedWhenStartWouldRefuse) {
   EXPECT_EQ(frm.MatchText(), "0 of 8 entries will change");
   frm.actUndo.trigger();
   EXPECT_EQ(frm.MatchText(), "3 of 8 entries will change");
+}
+
+TEST_F(MatchHighlight, ClickingASwatchThenTypingOneToValueShowsWhatStartWillChange) {
+  // The click fills all three From fields; no To value yet, nothing shown.
+  QTest::mouseClick(&frm.imgColorMap, Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
+  EXPECT_EQ(frm.edtFromH.text(), "0");
+  EXPECT_EQ(frm.edtFromS.text(), "240");
+  EXPECT_EQ(Outlined(), std::vector<int>{});
+  EXPECT_EQ(frm.MatchText(), "");
+
+  // Typing only the To hue: Start runs the hue pass and shows a box for each
+  // of the other two, so the outline shows the hue pass's changes.
+  frm.edtToH.setFocus();
+  QTest::keyClicks(&frm.edtToH, "80");
+  EXPECT_EQ(Outlined(), (std::vector<int>{0, 1, 7}));
+  EXPECT_EQ(frm.MatchText(), "3 of 8 entries will change");
+  ExpectStartChangesExactly({0, 1, 7});
+  EXPECT_EQ(cancelBoxes, QStringList({"Please enter new Saturation", "Please enter new Light"}));
+  cancelBoxes.clear();
 }

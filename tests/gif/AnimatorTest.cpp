@@ -105,52 +105,24 @@ TEST(Animator, RefusesACanvasPastThePixelBudget) {
     std::array<int, 4> canvas;  // left, top, width, height
     std::string error;
   };
+  const uint64_t max = TGIFAnimator::MaxCanvasPixels;
+  const std::string past =
+      "The images cover 30 x 10 pixels of the logical screen, more than the 299 pixels that can "
+      "be shown";
+  // clang-format off
   const std::vector<Case> cases = {
-      {"a tiny image on a screen of 16384 x 16384",
-       16384,
-       16384,
-       {{0, 0, 1, 1}},
-       TGIFAnimator::MaxCanvasPixels,
-       {0, 0, 1, 1},
+      {"a tiny image, 16384 x 16384 screen", 16384, 16384, {{0, 0, 1, 1}}, max, {0, 0, 1, 1}, ""},
+      {"two images far apart on that screen", 16384, 16384, {{100, 200, 2, 3}, {110, 202, 4, 4}},
+       max, {100, 200, 14, 6}, ""},
+      {"an image past the screen is clipped", 4, 3, {{1, 1, 5, 5}}, 12, {1, 1, 3, 2}, ""},
+      {"an image wholly off the screen covers nothing", 4, 3, {{100, 100, 1, 1}}, 12, {0, 0, 0, 0},
        ""},
-      {"two images far apart on that screen",
-       16384,
-       16384,
-       {{100, 200, 2, 3}, {110, 202, 4, 4}},
-       TGIFAnimator::MaxCanvasPixels,
-       {100, 200, 14, 6},
-       ""},
-      {"an image that reaches past the screen is clipped",
-       4,
-       3,
-       {{1, 1, 5, 5}},
-       12,
-       {1, 1, 3, 2},
-       ""},
-      {"an image wholly off the screen covers nothing",
-       4,
-       3,
-       {{100, 100, 1, 1}},
-       12,
-       {0, 0, 0, 0},
-       ""},
-      {"a screen of 0 x 0 takes the images whole",
-       0,
-       0,
-       {{100, 100, 1, 1}, {90, 95, 2, 2}},
-       66,
-       {90, 95, 11, 6},
-       ""},
+      {"a screen of 0 x 0 takes the images whole", 0, 0, {{100, 100, 1, 1}, {90, 95, 2, 2}}, 66,
+       {90, 95, 11, 6}, ""},
       {"exactly the limit", 200, 200, {{0, 0, 10, 10}, {20, 0, 10, 1}}, 300, {0, 0, 30, 10}, ""},
-      {"past the limit",
-       200,
-       200,
-       {{0, 0, 10, 10}, {20, 0, 10, 1}},
-       299,
-       {0, 0, 0, 0},
-       "The images cover 30 x 10 pixels of the logical screen, more than the 299 pixels that "
-       "can be shown"},
+      {"past the limit", 200, 200, {{0, 0, 10, 10}, {20, 0, 10, 1}}, 299, {0, 0, 0, 0}, past},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Scene s(c.screenWidth, c.screenHeight);
