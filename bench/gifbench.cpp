@@ -1,505 +1,336 @@
-// Loads and saves GIF files with Tintwell's library and with giflib in one
-// process, the two interleaved and their order alternating from round to round,
-// and reports the median times, the ratios (giflib time / our time), their
-// geometric means and megapixels per second; then the peak memory of loading
-// one file in a fresh process.
+// Loads and saves GIF files with Tintwell's library and with its peers in one
+// process, the contenders interleaved and their order rotating from round to
+// round, and reports the median times, the ratios (peer's time / ours) and
+// their geometric means per class of file: loading from memory against
+// giflib, stb_image and Qt; saving to memory against giflib; saving to a file
+// on tmpfs and on the disk against giflib with and without fsync; how time
+// grows with pixels and frames; the peak memory of loading and saving; and the
+// system calls of one save.
 //
-//   tintwell_bench [--rounds N] [--corpus DIR] [--no-synthetic] [--only TEXT] [--rss FILE]
+//   tintwell_bench [--rounds N] [--corpus DIR] [--only TEXT] [--no-synthetic]
+//                  [--no-files] [--no-scale] [--no-memory]
 //
-// --rounds is at least 7; --only keeps the inputs whose name contains TEXT;
-// --rss names the file for the memory figure (default: the largest corpus file
-// that both libraries load).
+// --rounds is at least 7; --only keeps the inputs whose name contains TEXT.
 
-#include <gif_lib.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "bench/FileSave.h"
+#include "bench/Giflib.h"
+#include "bench/Memory.h"
+#include "bench/Peers.h"
+#include "bench/Results.h"
+#include "bench/Synthetic.h"
+#include "bench/Timing.h"
 #include "gif/GIFImage.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Bytes = std::vector<uint8_t>;
+using bench::Bytes;
 
 struct Sample {
   std::string name;
   Bytes data;
-  bool saves = true;  // both libraries save what they loaded
+  bool corpus = true;
+  bool saves = true;             // both libraries save what they loaded
+  bool stb = false, qt = false;  // the peer decodes every frame of it
+  std::string path;              // the file it came from, for the probes
 };
 
-// ---- giflib through memory callbacks ---------------------------------------
-
-struct MemoryReader {
-  const Bytes* data;
-  std::size_t position;
+struct Options {
+  int rounds = 7;
+  std::string corpus = TINTWELL_CORPUS_DIR;
+  std::string only;
+  bool synthetic = true, files = true, scale = true, memory = true;
 };
 
-int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int count) {
-  auto* in = static_cast<MemoryReader*>(gif->UserData);
-  const std::size_t n =
-      std::min<std::size_t>(static_cast<std::size_t>(count), in->data->size() - in->position);
-  std::memcpy(buffer, in->data->data() + in->position, n);
-  in->position += n;
-  return static_cast<int>(n);
-}
-
-int WriteToMemory(GifFileType* gif, const GifByteType* buffer, int count) {
-  auto* out = static_cast<Bytes*>(gif->UserData);
-  out->insert(out->end(), buffer, buffer + count);
-  return count;
-}
-
-struct GifFileCloser {
-  void operator()(GifFileType* gif) const {
-    int error = 0;
-    DGifCloseFile(gif, &error);
-  }
-};
-using GifFilePtr = std::unique_ptr<GifFileType, GifFileCloser>;
-
-GifFilePtr GiflibSlurp(const Bytes& data) {
-  MemoryReader reader{&data, 0};
-  int error = 0;
-  GifFilePtr gif(DGifOpen(&reader, ReadFromMemory, &error));
-  if (!gif) return nullptr;
-  if (DGifSlurp(gif.get()) != GIF_OK) return nullptr;
-  gif->UserData = nullptr;
-  return gif;
-}
-
-// An encoder handle holding a copy of the slurped frames, as a document holds
-// its frames before a save; EGifSpew writes and frees it.
-GifFileType* GiflibPrepareSpew(const GifFileType& source, Bytes& out) {
-  int error = 0;
-  GifFileType* gif = EGifOpen(&out, WriteToMemory, &error);
-  gif->SWidth = source.SWidth;
-  gif->SHeight = source.SHeight;
-  gif->SColorResolution = source.SColorResolution;
-  gif->SBackGroundColor = source.SBackGroundColor;
-  gif->AspectByte = source.AspectByte;
-  if (source.SColorMap)
-    gif->SColorMap = GifMakeMapObject(source.SColorMap->ColorCount, source.SColorMap->Colors);
-  for (int i = 0; i < source.ImageCount; ++i) GifMakeSavedImage(gif, &source.SavedImages[i]);
-  return gif;
-}
-
-bool GiflibSpews(const GifFileType& source) {
-  Bytes out;
-  return EGifSpew(GiflibPrepareSpew(source, out)) == GIF_OK;
-}
-
-// ---- synthetic images -------------------------------------------------------
-
-void AddGreyRamp(gif::TGIFColorMap& map) {
-  for (int i = 0; i < 256; ++i)
-    map.AppendEntry(gif::TGIFColorMap::TripleToColor(
-        gif::TGIFColor{uint8_t(i), uint8_t((i * 7) & 255), uint8_t(255 - i)}));
-}
-
-gif::TGIFSubImage& AddFrame(gif::TGIFImage& doc, int left, int top, int width, int height) {
-  auto frame = std::make_unique<gif::TGIFSubImage>(&doc);
-  frame->Descriptor.Left = uint16_t(left);
-  frame->Descriptor.Top = uint16_t(top);
-  frame->Descriptor.Width = uint16_t(width);
-  frame->Descriptor.Height = uint16_t(height);
-  frame->AllocatePixels();
-  gif::TGIFSubImage& ref = *frame;
-  doc.Frames().Append(std::move(frame));
-  return ref;
-}
-
-Bytes Save(gif::TGIFImage& doc) {
-  gif::TMemoryStream out;
-  doc.SaveToStream(out);
-  return out.Bytes();
-}
-
-// kind: 0 smooth, 1 dithered, 2 noise; the seed is fixed so every run measures
-// the same bytes.
-Bytes MakeStill(int width, int height, int kind, bool interlaced) {
-  std::mt19937 random(20261208u + unsigned(kind));
-  gif::TGIFImage doc;
-  doc.Header().Screen.ScreenWidth = uint16_t(width);
-  doc.Header().Screen.ScreenHeight = uint16_t(height);
-  AddGreyRamp(doc.GlobalMap());
-  gif::TGIFSubImage& frame = AddFrame(doc, 0, 0, width, height);
-  if (interlaced) frame.Descriptor.PackedFields |= 0x40;
-  uint8_t* p = frame.PixelData();
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      // A diagonal ramp with a gentle wave: long runs of equal colour.
-      const double v =
-          128.0 + 100.0 * std::sin((x + 2.0 * y) / 700.0) + 20.0 * std::cos((3.0 * x - y) / 260.0);
-      int index = int(v);
-      if (kind == 1) index += int(random() % 5) - 2;
-      if (kind == 2) index = int(random() & 255);
-      *p++ = uint8_t(std::clamp(index, 0, 255));
-    }
-  }
-  return Save(doc);
-}
-
-Bytes MakeAnimation() {
-  const int width = 800, height = 600;
-  gif::TGIFImage doc;
-  doc.Header().Screen.ScreenWidth = width;
-  doc.Header().Screen.ScreenHeight = height;
-  AddGreyRamp(doc.GlobalMap());
-  for (int f = 0; f < 50; ++f) {
-    gif::TGIFSubImage& frame = AddFrame(doc, 0, 0, width, height);
-    uint8_t* p = frame.PixelData();
-    for (int y = 0; y < height; ++y)
-      for (int x = 0; x < width; ++x) {
-        const int dx = x - 400 - 6 * f, dy = y - 300;
-        *p++ = uint8_t(((dx * dx + dy * dy) / (200 + 8 * f) + f) & 255);
-      }
-  }
-  return Save(doc);
-}
-
-// ---- timing -----------------------------------------------------------------
-
-double Seconds(const std::function<void()>& action) {
-  const auto start = Clock::now();
-  action();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-// Enough repetitions of something that takes `once` seconds to last a few
-// milliseconds, so that small files are not lost in the clock's resolution.
-int RepeatsFor(double once) {
-  return std::clamp(int(0.02 / std::max(once, 1e-7)), 1, 10000);
-}
-
-struct Result {
-  std::string name;
-  double megapixels = 0;
-  double oursLoad = 0, giflibLoad = 0;
-  std::optional<double> oursSave, giflibSave;  // none when either library cannot save it
-};
-
-double TotalMegapixels(const GifFileType& gif) {
-  double pixels = 0;
-  for (int i = 0; i < gif.ImageCount; ++i)
-    pixels += double(gif.SavedImages[i].ImageDesc.Width) * gif.SavedImages[i].ImageDesc.Height;
-  return pixels / 1e6;
-}
-
-Result Measure(const Sample& sample, int rounds) {
-  GifFilePtr slurped = GiflibSlurp(sample.data);
-  Result result;
+// Times loading from memory against every peer that reads the sample, and
+// saving to memory against giflib.
+bench::Result Measure(const Sample& sample, int rounds, bool peers) {
+  bench::GifFilePtr slurped = bench::GiflibSlurp(sample.data);
+  bench::Result result;
   result.name = sample.name;
-  result.megapixels = TotalMegapixels(*slurped);
+  result.corpus = sample.corpus;
+  result.pixels = bench::TotalPixels(*slurped);
+  result.frames = slurped->ImageCount;
 
   gif::TMemoryStream input(sample.data);
-  auto oursLoad = [&] {
-    gif::TGIFImage doc;
+  std::vector<bench::Timer> loads = {
+      bench::Repeating([&] {
+        gif::TGIFImage doc;
+        input.SetPosition(0);
+        doc.LoadFromStream(input);
+      }),
+      bench::Repeating([&] { bench::GiflibSlurp(sample.data); }),
+  };
+  const bool stb = peers && sample.stb, qt = peers && sample.qt;
+  if (stb) loads.push_back(bench::Repeating([&] { bench::StbDecode(sample.data); }));
+  if (qt) loads.push_back(bench::Repeating([&] { bench::QtDecode(sample.data); }));
+  const std::vector<double> loadTimes = bench::Interleaved(loads, rounds);
+  result.load = loadTimes[0];
+  result.giflibLoad = loadTimes[1];
+  if (stb) result.stbLoad = loadTimes[2];
+  if (qt) result.qtLoad = loadTimes[stb ? 3 : 2];
+
+  if (sample.saves) {
+    gif::TGIFImage loaded;
     input.SetPosition(0);
-    doc.LoadFromStream(input);
-  };
-  auto giflibLoad = [&] { GiflibSlurp(sample.data); };
-
-  gif::TGIFImage loaded;
-  input.SetPosition(0);
-  loaded.LoadFromStream(input);
-  auto oursSave = [&] {
-    gif::TMemoryStream out;
-    loaded.SaveToStream(out);
-  };
-  // The handles are prepared outside the clock, with their own copies of the
-  // frames and room reserved for the output, a few at a time so that their
-  // memory is still warm: only EGifSpew is timed. Our save grows its output
-  // stream itself.
-  auto giflibSave = [&](int repeats) {
-    double total = 0;
-    for (int done = 0; done < repeats;) {
-      const int batch = std::min(repeats - done, 8);
-      std::vector<Bytes> outputs(static_cast<std::size_t>(batch));
-      std::vector<GifFileType*> handles;
-      for (Bytes& out : outputs) {
-        out.reserve(2 * sample.data.size() + 4096);
-        handles.push_back(GiflibPrepareSpew(*slurped, out));
-      }
-      total += Seconds([&] {
-        for (GifFileType* gif : handles) EGifSpew(gif);
-      });
-      done += batch;
-    }
-    return total / repeats;
-  };
-  auto timed = [](const std::function<void()>& action, int repeats) {
-    return Seconds([&] {
-             for (int i = 0; i < repeats; ++i) action();
-           }) /
-           repeats;
-  };
-
-  const int loadOurs = RepeatsFor(Seconds(oursLoad));
-  const int loadTheirs = RepeatsFor(Seconds(giflibLoad));
-  int saveOurs = 0, saveTheirs = 0;
-  if (sample.saves) {
-    saveOurs = RepeatsFor(Seconds(oursSave));
-    saveTheirs = RepeatsFor(giflibSave(1));
-  }
-
-  std::vector<double> ol, gl, os, gs;
-  for (int round = 0; round < rounds; ++round) {
-    const bool oursFirst = round % 2 == 0;
-    for (int turn = 0; turn < 2; ++turn) {
-      if ((turn == 0) == oursFirst)
-        ol.push_back(timed(oursLoad, loadOurs));
-      else
-        gl.push_back(timed(giflibLoad, loadTheirs));
-    }
-    if (!sample.saves) continue;
-    for (int turn = 0; turn < 2; ++turn) {
-      if ((turn == 0) == oursFirst)
-        os.push_back(timed(oursSave, saveOurs));
-      else
-        gs.push_back(giflibSave(saveTheirs));
-    }
-  }
-  result.oursLoad = Median(ol);
-  result.giflibLoad = Median(gl);
-  if (sample.saves) {
-    result.oursSave = Median(os);
-    result.giflibSave = Median(gs);
+    loaded.LoadFromStream(input);
+    // Our save grows its output stream itself; giflib writes into room
+    // reserved outside the clock.
+    const std::vector<double> saveTimes =
+        bench::Interleaved({bench::Repeating([&] {
+                              gif::TMemoryStream out;
+                              loaded.SaveToStream(out);
+                            }),
+                            bench::GiflibSpewTimer(*slurped, 2 * sample.data.size() + 4096)},
+                           rounds);
+    result.save = saveTimes[0];
+    result.giflibSave = saveTimes[1];
   }
   return result;
 }
 
-double GeoMean(const std::vector<double>& ratios) {
-  double sum = 0;
-  for (double r : ratios) sum += std::log(r);
-  return ratios.empty() ? 0 : std::exp(sum / double(ratios.size()));
+// A sample when both libraries load it, with what each side can save and,
+// with `peers`, which of the other decoders read it.
+std::optional<Sample> Prepare(std::string name, Bytes data, bool corpus, bool peers = true) {
+  Sample sample;
+  sample.name = std::move(name);
+  sample.data = std::move(data);
+  sample.corpus = corpus;
+  bench::GifFilePtr slurped = bench::GiflibSlurp(sample.data);
+  if (!slurped) return std::nullopt;
+  gif::TGIFImage doc;
+  try {
+    gif::TMemoryStream in(sample.data);
+    doc.LoadFromStream(in);
+  } catch (const std::exception& e) {
+    std::printf("not loaded: %s: %s\n", sample.name.c_str(), e.what());
+    return std::nullopt;
+  }
+  try {
+    gif::TMemoryStream out;
+    doc.SaveToStream(out);
+  } catch (const std::exception& e) {
+    std::printf("loaded, not saved: %s: %s\n", sample.name.c_str(), e.what());
+    sample.saves = false;
+  }
+  if (!bench::GiflibSpews(*slurped)) sample.saves = false;
+  if (!peers) return sample;
+  // A peer is compared only where it decodes as many frames as we do.
+  const int frames = doc.Frames().Count();
+  sample.stb = bench::HaveStb() && bench::StbDecode(sample.data) == frames;
+  sample.qt = bench::HaveQt() && bench::QtDecode(sample.data) == frames;
+  if (bench::HaveStb() && !sample.stb)
+    std::printf("stb_image differs on %s\n", sample.name.c_str());
+  if (bench::HaveQt() && !sample.qt) std::printf("Qt differs on %s\n", sample.name.c_str());
+  return sample;
 }
 
-struct Means {
-  double load = 0, save = 0;
-  std::size_t loads = 0, saves = 0;
+std::vector<Sample> ReadCorpus(const Options& options) {
+  std::vector<Sample> files;
+  if (!std::filesystem::is_directory(options.corpus)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(options.corpus)) {
+    if (!entry.is_regular_file() || entry.path().extension() != ".gif") continue;
+    const std::string name = std::filesystem::relative(entry.path(), options.corpus).string();
+    if (name.find(options.only) == std::string::npos) continue;
+    gif::TMemoryStream stream;
+    stream.LoadFromFile(entry.path().string());
+    if (auto sample = Prepare(name, stream.Bytes(), true)) {
+      sample->path = entry.path().string();
+      files.push_back(std::move(*sample));
+    }
+  }
+  std::sort(files.begin(), files.end(),
+            [](const Sample& a, const Sample& b) { return a.name < b.name; });
+  return files;
+}
+
+// Saves to a file on tmpfs and on the disk for every corpus sample.
+void MeasureFileSaves(const std::vector<Sample>& samples, std::vector<bench::Result>& results,
+                      const std::string (&folders)[2], int rounds) {
+  for (std::size_t i = 0; i < samples.size(); ++i) {
+    if (!samples[i].saves) continue;
+    bench::GifFilePtr slurped = bench::GiflibSlurp(samples[i].data);
+    for (int slot = 0; slot < 2; ++slot)
+      if (!folders[slot].empty())
+        bench::MeasureFileSave(samples[i].data, *slurped, folders[slot], slot, rounds, results[i]);
+  }
+}
+
+// Time against pixels from 1 to 64 megapixels, and against frames.
+void ReportScale(const Options& options) {
+  std::printf("\nscale: one smooth frame, milliseconds and nanoseconds per pixel (median)\n");
+  std::printf("%6s %11s | %8s %6s %8s %6s | %8s %6s %8s %6s\n", "Mpx", "size", "load", "ns/px",
+              "giflib", "ns/px", "save", "ns/px", "giflib", "ns/px");
+  for (int megapixels : {1, 2, 4, 8, 16, 32, 64}) {
+    if ((std::to_string(megapixels) + " Mpx").find(options.only) == std::string::npos) continue;
+    auto sample = Prepare(std::to_string(megapixels) + " Mpx", bench::MakeScalePicture(megapixels),
+                          false, false);
+    if (!sample) continue;
+    const bench::Result r = Measure(*sample, options.rounds, false);
+    const bench::GifFilePtr gif = bench::GiflibSlurp(sample->data);
+    const double ns = 1e9 / r.pixels;
+    std::printf("%6d %5dx%-5d | %8.1f %6.2f %8.1f %6.2f | %8.1f %6.2f %8.1f %6.2f\n", megapixels,
+                gif->SWidth, gif->SHeight, *r.load * 1e3, *r.load * ns, *r.giflibLoad * 1e3,
+                *r.giflibLoad * ns, r.save.value_or(0) * 1e3, r.save.value_or(0) * ns,
+                r.giflibSave.value_or(0) * 1e3, r.giflibSave.value_or(0) * ns);
+  }
+
+  std::printf("\nscale: frames of 320x240, milliseconds and microseconds per frame (median)\n");
+  std::printf("%6s | %8s %6s %8s %6s | %8s %6s %8s %6s\n", "frames", "load", "us/frm", "giflib",
+              "us/frm", "save", "us/frm", "giflib", "us/frm");
+  for (int frames : {5, 50, 500}) {
+    if ((std::to_string(frames) + " frames").find(options.only) == std::string::npos) continue;
+    auto sample = Prepare(std::to_string(frames) + " frames",
+                          bench::MakeAnimation(frames, 320, 240), false, false);
+    if (!sample) continue;
+    const bench::Result r = Measure(*sample, options.rounds, false);
+    const double us = 1e6 / frames;
+    std::printf("%6d | %8.2f %6.1f %8.2f %6.1f | %8.2f %6.1f %8.2f %6.1f\n", frames, *r.load * 1e3,
+                *r.load * us, *r.giflibLoad * 1e3, *r.giflibLoad * us, r.save.value_or(0) * 1e3,
+                r.save.value_or(0) * us, r.giflibSave.value_or(0) * 1e3,
+                r.giflibSave.value_or(0) * us);
+  }
+}
+
+// A fresh folder for files the benchmark writes, removed when it goes out of
+// scope.
+class TScratch {
+ public:
+  explicit TScratch(const std::filesystem::path& parent) {
+    std::error_code error;
+    const auto path = parent / ("tintwell-bench-" + std::to_string(::getpid()));
+    if (std::filesystem::create_directories(path, error)) path_ = path.string();
+  }
+  ~TScratch() {
+    std::error_code error;
+    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+  }
+  TScratch(const TScratch&) = delete;
+  TScratch& operator=(const TScratch&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
-Means MeansOf(const std::vector<Result>& results) {
-  std::vector<double> load, save;
-  for (const Result& r : results) {
-    load.push_back(r.giflibLoad / r.oursLoad);
-    if (r.oursSave) save.push_back(*r.giflibSave / *r.oursSave);
-  }
-  return Means{GeoMean(load), GeoMean(save), load.size(), save.size()};
-}
-
-void Report(const char* title, const std::vector<Result>& results) {
-  std::printf("\n%s\n", title);
-  std::printf("%-46s %7s | %8s %8s %6s %7s %7s | %8s %8s %6s %7s %7s\n", "", "", "load ms",
-              "giflib", "ratio", "Mpx/s", "giflib", "save ms", "giflib", "ratio", "Mpx/s",
-              "giflib");
-  for (const Result& r : results) {
-    std::printf("%-46s %7.3f | %8.3f %8.3f %6.2f %7.1f %7.1f |", r.name.c_str(), r.megapixels,
-                r.oursLoad * 1e3, r.giflibLoad * 1e3, r.giflibLoad / r.oursLoad,
-                r.megapixels / r.oursLoad, r.megapixels / r.giflibLoad);
-    if (r.oursSave)
-      std::printf(" %8.3f %8.3f %6.2f %7.1f %7.1f\n", *r.oursSave * 1e3, *r.giflibSave * 1e3,
-                  *r.giflibSave / *r.oursSave, r.megapixels / *r.oursSave,
-                  r.megapixels / *r.giflibSave);
+bool ParseOptions(int argc, char** argv, Options& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--rounds" && i + 1 < argc)
+      options.rounds = std::max(7, std::atoi(argv[++i]));
+    else if (arg == "--corpus" && i + 1 < argc)
+      options.corpus = argv[++i];
+    else if (arg == "--only" && i + 1 < argc)
+      options.only = argv[++i];
+    else if (arg == "--no-synthetic")
+      options.synthetic = false;
+    else if (arg == "--no-files")
+      options.files = false;
+    else if (arg == "--no-scale")
+      options.scale = false;
+    else if (arg == "--no-memory")
+      options.memory = false;
     else
-      std::printf(" %8s\n", "not saved");
+      return false;
   }
-  const Means m = MeansOf(results);
-  std::printf(
-      "geometric mean of giflib time / our time: load %.2fx (%zu inputs), save %.2fx (%zu)\n",
-      m.load, m.loads, m.save, m.saves);
-}
-
-// ---- memory -------------------------------------------------------------------
-
-// The peak resident memory of this process so far, in KiB.
-long PeakKb() {
-  std::FILE* status = std::fopen("/proc/self/status", "r");
-  if (status == nullptr) return -1;
-  char line[256];
-  long kb = -1;
-  while (std::fgets(line, sizeof line, status) != nullptr)
-    if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1) break;
-  std::fclose(status);
-  return kb;
-}
-
-// Child modes: a fresh process loads the file with one library, or does
-// nothing, and prints its peak resident memory.
-int RunChild(const std::string& mode, const std::string& path) {
-  bool loaded = true;
-  if (mode == "--child-ours") {
-    gif::TGIFImage doc;
-    doc.LoadFile(path);
-    loaded = !doc.IsEmpty();
-  } else if (mode == "--child-giflib") {
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
-    loaded = gif != nullptr && DGifSlurp(gif) == GIF_OK;
-    if (gif != nullptr) DGifCloseFile(gif, &error);
-  }
-  std::printf("%ld\n", PeakKb());
-  return loaded ? 0 : 1;
-}
-
-// Peak resident memory, in KiB, of a fresh process running one child mode.
-// The child measures itself: the peak that the kernel reports to a parent
-// can include the memory of the process it was started from.
-long ChildPeakKb(const std::string& mode, const std::string& path) {
-  const auto quoted = [](const std::string& text) {
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-  };
-  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::FILE* child = popen((quoted(self) + " " + mode + " " + quoted(path)).c_str(), "r");
-  if (child == nullptr) return -1;
-  long kb = -1;
-  if (std::fscanf(child, "%ld", &kb) != 1) kb = -1;
-  return pclose(child) == 0 ? kb : -1;
-}
-
-void ReportMemory(const std::string& path) {
-  gif::TGIFImage doc;
-  doc.LoadFile(path);
-  double pixelBytes = 0;
-  for (int i = 0; i < doc.Frames().Count(); ++i)
-    pixelBytes += double(doc.Frames().Frame(i).PixelDataSize());
-  const double fileKb = double(std::filesystem::file_size(path)) / 1024;
-  const long idle = ChildPeakKb("--child-idle", path);
-  const long ours = ChildPeakKb("--child-ours", path);
-  const long giflib = ChildPeakKb("--child-giflib", path);
-  std::printf("\npeak RSS loading %s (file %.0f KiB, %d frames, pixels %.0f KiB):\n", path.c_str(),
-              fileKb, doc.Frames().Count(), pixelBytes / 1024);
-  std::printf("  ours %ld KiB, giflib %ld KiB, a process that loads nothing %ld KiB;\n", ours,
-              giflib, idle);
-  std::printf("  ours above that: %ld KiB, %.2fx the file and its pixels\n", ours - idle,
-              double(ours - idle) / (fileKb + pixelBytes / 1024));
+  return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::strncmp(argv[1], "--child-", 8) == 0) return RunChild(argv[1], argv[2]);
-
-  int rounds = 7;
-  std::string corpus = TINTWELL_CORPUS_DIR;
-  bool synthetic = true;
-  std::string only;
-  std::string rssFile;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--rounds" && i + 1 < argc)
-      rounds = std::max(7, std::atoi(argv[++i]));
-    else if (arg == "--corpus" && i + 1 < argc)
-      corpus = argv[++i];
-    else if (arg == "--no-synthetic")
-      synthetic = false;
-    else if (arg == "--only" && i + 1 < argc)
-      only = argv[++i];
-    else if (arg == "--rss" && i + 1 < argc)
-      rssFile = argv[++i];
-    else {
-      std::fprintf(stderr,
-                   "usage: %s [--rounds N (>= 7)] [--corpus DIR] [--no-synthetic] [--only TEXT] "
-                   "[--rss FILE]\n",
-                   argv[0]);
-      return 2;
-    }
+  // Lines reach a log as they are written, in order with any peer's messages.
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr,
+                 "usage: %s [--rounds N (>= 7)] [--corpus DIR] [--only TEXT] [--no-synthetic] "
+                 "[--no-files] [--no-scale] [--no-memory]\n",
+                 argv[0]);
+    return 2;
   }
-  const auto wanted = [&](const std::string& name) { return name.find(only) != std::string::npos; };
-  std::printf("median of %d rounds; ratios are giflib time / our time\n", rounds);
+  std::printf("median of %d rounds; peers: giflib%s%s\n", options.rounds,
+              bench::HaveStb() ? ", stb_image" : "", bench::HaveQt() ? ", Qt (QImageReader)" : "");
+  const TScratch tmpfs("/dev/shm");
+  const TScratch disk(std::filesystem::read_symlink("/proc/self/exe").parent_path());
 
-  std::vector<Sample> files;
-  std::uintmax_t largestSize = 0;
-  std::string largest;
-  if (std::filesystem::is_directory(corpus)) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
-      if (!entry.is_regular_file() || entry.path().extension() != ".gif") continue;
-      gif::TMemoryStream stream;
-      stream.LoadFromFile(entry.path().string());
-      Sample sample{std::filesystem::relative(entry.path(), corpus).string(), stream.Bytes()};
-      // The comparison covers what both libraries load, and the saves of what
-      // both save.
-      GifFilePtr slurped = GiflibSlurp(sample.data);
-      if (!slurped) continue;
-      gif::TGIFImage doc;
-      try {
-        gif::TMemoryStream in(sample.data);
-        doc.LoadFromStream(in);
-      } catch (const std::exception& e) {
-        std::printf("not loaded: %s: %s\n", sample.name.c_str(), e.what());
-        continue;
-      }
-      if (entry.file_size() > largestSize) {
-        largestSize = entry.file_size();
-        largest = entry.path().string();
-      }
-      try {
-        gif::TMemoryStream out;
-        doc.SaveToStream(out);
-      } catch (const std::exception& e) {
-        std::printf("loaded, not saved: %s: %s\n", sample.name.c_str(), e.what());
-        sample.saves = false;
-      }
-      if (!GiflibSpews(*slurped)) sample.saves = false;
-      if (wanted(sample.name)) files.push_back(std::move(sample));
-    }
-    std::sort(files.begin(), files.end(),
-              [](const Sample& a, const Sample& b) { return a.name < b.name; });
-  }
+  const std::vector<Sample> files = ReadCorpus(options);
+  std::vector<bench::Result> corpus;
+  for (const Sample& sample : files) corpus.push_back(Measure(sample, options.rounds, true));
+  if (options.files) MeasureFileSaves(files, corpus, {tmpfs.Path(), disk.Path()}, options.rounds);
+  bench::ReportTimes("corpus (the files giflib reads)", corpus);
+  bench::ReportFileSaves(corpus);
 
-  std::vector<Result> corpusResults;
-  for (const Sample& sample : files) corpusResults.push_back(Measure(sample, rounds));
-  if (!corpusResults.empty()) Report("corpus (the files giflib reads)", corpusResults);
-
-  std::vector<Result> syntheticResults;
-  if (synthetic) {
+  std::vector<Sample> made;
+  if (options.synthetic) {
     const std::vector<std::pair<std::string, std::function<Bytes()>>> makers = {
-        {"smooth 4000x4000", [] { return MakeStill(4000, 4000, 0, false); }},
-        {"dithered 4000x4000", [] { return MakeStill(4000, 4000, 1, false); }},
-        {"noise 4000x4000", [] { return MakeStill(4000, 4000, 2, false); }},
-        {"interlaced smooth 4000x4000", [] { return MakeStill(4000, 4000, 0, true); }},
-        {"animation 50x 800x600", [] { return MakeAnimation(); }},
+        {"smooth 4000x4000",
+         [] { return bench::MakeStill(4000, 4000, bench::Texture::Smooth, false); }},
+        {"dithered 4000x4000",
+         [] { return bench::MakeStill(4000, 4000, bench::Texture::Dithered, false); }},
+        {"noise 4000x4000",
+         [] { return bench::MakeStill(4000, 4000, bench::Texture::Noise, false); }},
+        {"interlaced smooth 4000x4000",
+         [] { return bench::MakeStill(4000, 4000, bench::Texture::Smooth, true); }},
+        {"animation 50x 800x600", [] { return bench::MakeAnimation(50, 800, 600); }},
     };
     for (const auto& [name, make] : makers)
-      if (wanted(name)) syntheticResults.push_back(Measure(Sample{name, make()}, rounds));
-    if (!syntheticResults.empty()) Report("synthetic (fixed seed)", syntheticResults);
+      if (name.find(options.only) != std::string::npos)
+        if (auto sample = Prepare(name, make(), false)) made.push_back(std::move(*sample));
   }
+  std::vector<bench::Result> synthetic;
+  for (const Sample& sample : made) synthetic.push_back(Measure(sample, options.rounds, true));
+  bench::ReportTimes("synthetic (fixed seed)", synthetic);
 
-  std::vector<Result> all = corpusResults;
-  all.insert(all.end(), syntheticResults.begin(), syntheticResults.end());
-  if (!all.empty()) {
-    std::printf("\nsummary: geometric mean of giflib time / our time\n");
-    std::printf("  %-24s %6s %6s\n", "", "load", "save");
-    const auto line = [](const char* name, const std::vector<Result>& results) {
-      if (results.empty()) return;
-      const Means m = MeansOf(results);
-      std::printf("  %-24s %5.2fx %5.2fx\n", name, m.load, m.save);
+  std::vector<bench::Result> all = corpus;
+  all.insert(all.end(), synthetic.begin(), synthetic.end());
+  if (!all.empty()) bench::ReportSummary(all);
+
+  if (options.scale) ReportScale(options);
+
+  if (options.memory && !tmpfs.Path().empty()) {
+    std::vector<bench::MemoryInput> inputs;
+    for (std::size_t i = 0; i < files.size(); ++i)
+      inputs.push_back({files[i].name, files[i].path, corpus[i].pixels, files[i].saves});
+    // The large pictures go through files of their own.
+    const std::pair<std::string, std::function<Bytes()>> large[] = {
+        {"animation 500x 320x240", [] { return bench::MakeAnimation(500, 320, 240); }},
+        {"smooth 64 Mpx", [] { return bench::MakeScalePicture(64); }},
     };
-    line("corpus", corpusResults);
-    line("synthetic", syntheticResults);
-    line("overall", all);
+    for (std::size_t i = 0; i < made.size(); ++i)
+      if (made[i].name.rfind("smooth", 0) == 0 || made[i].name.rfind("animation", 0) == 0) {
+        const std::string path = tmpfs.Path() + "/made-" + std::to_string(i) + ".gif";
+        gif::TMemoryStream(made[i].data).SaveToFile(path);
+        inputs.push_back({made[i].name, path, synthetic[i].pixels, true});
+      }
+    if (options.scale)
+      for (const auto& [name, make] : large) {
+        const Bytes data = make();
+        const std::string path = tmpfs.Path() + "/" + name.substr(0, 6) + ".gif";
+        gif::TMemoryStream(data).SaveToFile(path);
+        inputs.push_back({name, path, bench::TotalPixels(*bench::GiflibSlurp(data)), true});
+      }
+    bench::ReportMemory(inputs, tmpfs.Path());
   }
 
-  if (rssFile.empty()) rssFile = largest;
-  if (!rssFile.empty()) ReportMemory(rssFile);
+  // One save of the largest corpus file for the count of system calls.
+  const Sample* largest = nullptr;
+  for (const Sample& sample : files)
+    if (sample.saves && (largest == nullptr || sample.data.size() > largest->data.size()))
+      largest = &sample;
+  if (largest != nullptr && !tmpfs.Path().empty())
+    bench::ReportSystemCalls(largest->path, tmpfs.Path());
   return 0;
 }

@@ -146,11 +146,10 @@ void TGIFSubImage::AllocatePixels() {
   FreePixels();
   const std::size_t size = std::size_t{Descriptor.Width} * Descriptor.Height;
   if (size == 0) return;
-  // calloc hands out zeroed pages without touching them, which matters for
-  // frames of many megapixels.
-  auto* block = static_cast<uint8_t*>(std::calloc(size, 1));
-  if (block == nullptr) RaiseGIFError(msg::OutOfMemory);
-  pixels_.reset(block);
+  // Zeroed pages come from the system untouched, which matters for frames of
+  // many megapixels.
+  pixels_ = AllocateZeroed(size);
+  if (!pixels_) RaiseGIFError(msg::OutOfMemory);
   pixelSize_ = size;
 }
 

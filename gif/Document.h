@@ -164,10 +164,7 @@ class TGIFSubImage : public TGIFItem {
   void LoadFromStream(TStream& stream) override;
 
  private:
-  struct FreeDeleter {
-    void operator()(uint8_t* p) const { std::free(p); }
-  };
-  std::unique_ptr<uint8_t[], FreeDeleter> pixels_;
+  TZeroedBlock pixels_;
   std::size_t pixelSize_ = 0;
   std::unique_ptr<TGIFLocalColorMap> localMap_;
   std::unique_ptr<TGIFExtensionList> extensions_;

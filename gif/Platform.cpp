@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "gif/Messages.h"
@@ -95,6 +98,47 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
 void TMemoryStream::SaveToFile(const std::string& fileName) {
   TFileStream file(fileName, TFileStream::Mode::Create);
   file.WriteBuffer(data_.data(), data_.size());
+}
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// Below this, calloc's recycled memory is the better deal.
+constexpr std::size_t kMappedFrom = 2 * kHugePage;
+
+std::size_t RoundUp(std::size_t size, std::size_t unit) {
+  return (size + unit - 1) / unit * unit;
+}
+
+}  // namespace
+
+void TZeroedBlockDeleter::operator()(uint8_t* block) const {
+  if (mapped != 0)
+    ::munmap(block, mapped);
+  else
+    std::free(block);
+}
+
+TZeroedBlock AllocateZeroed(std::size_t size) {
+  if (size < kMappedFrom) return TZeroedBlock(static_cast<uint8_t*>(std::calloc(size, 1)));
+  // Mapped with a huge page to spare, so that the start can be moved up to a
+  // huge page boundary and what is left over on either side returned.
+  const std::size_t length = RoundUp(size, 4096);
+  if (length > SIZE_MAX - kHugePage) return nullptr;
+  void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  const auto base = reinterpret_cast<std::uintptr_t>(raw);
+  const std::uintptr_t start = RoundUp(base, kHugePage);
+  if (start > base) ::munmap(raw, start - base);
+  const std::uintptr_t tail = start + length;
+  if (tail < base + length + kHugePage)
+    ::munmap(reinterpret_cast<void*>(tail), base + length + kHugePage - tail);
+  auto* block = reinterpret_cast<uint8_t*>(start);
+  // Only whole huge pages: a partly used one would hold up to 2 MiB that the
+  // frame never needs. Without huge pages the block is simply 4 KiB pages.
+  ::madvise(block, size / kHugePage * kHugePage, MADV_HUGEPAGE);
+  return TZeroedBlock(block, TZeroedBlockDeleter{length});
 }
 
 std::string ExpandFileName(const std::string& fileName) {

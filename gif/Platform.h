@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -99,6 +100,9 @@ class TMemoryStream : public TStream {
   const uint8_t* Memory() const { return data_.data(); }
   const std::vector<uint8_t>& Bytes() const { return data_; }
   void Clear();
+  // Room for `bytes` in all, so that writes up to there never move the data:
+  // pages that are never written are never touched.
+  void Reserve(std::size_t bytes) { data_.reserve(bytes); }
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName);
 
@@ -117,6 +121,9 @@ class TFileStream : public TStream {
     Create,    // create or truncate, read and write, exclusive
   };
   TFileStream(const std::string& fileName, Mode mode);
+  // Takes over a descriptor opened elsewhere, for reading and writing as it
+  // allows; fileName is what FileName() answers.
+  TFileStream(int fd, const std::string& fileName) : fileName_(fileName), fd_(fd) {}
   ~TFileStream() override;
 
   std::size_t Read(void* buffer, std::size_t count) override;
@@ -132,6 +139,20 @@ class TFileStream : public TStream {
   std::string fileName_;
   int fd_ = -1;
 };
+
+// Zeroed memory for a frame's pixels, freed by its deleter.
+struct TZeroedBlockDeleter {
+  std::size_t mapped = 0;  // the length of a block mapped on its own; 0 for a calloc block
+  void operator()(uint8_t* block) const;
+};
+using TZeroedBlock = std::unique_ptr<uint8_t[], TZeroedBlockDeleter>;
+
+// `size` zero bytes, null when the memory is not there. A block of a few
+// megabytes or more is mapped on its own and its whole 2 MiB stretches are
+// backed by huge pages where the system allows: writing fresh memory then
+// takes one fault per 2 MiB instead of one per 4 KiB, and reading back
+// across many megabytes (as an LZW decoder does) misses the TLB far less.
+TZeroedBlock AllocateZeroed(std::size_t size);
 
 // The absolute form of a file name, as shown in file error messages.
 std::string ExpandFileName(const std::string& fileName);

@@ -70,10 +70,10 @@ class TTemporaryFile {
       leaf_ =
           "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp";
       // O_EXCL: never write through a file or link that somebody else put there.
-      const int fd =
-          ::openat(folder_.Get(), leaf_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-      if (fd >= 0) {
-        ::close(fd);
+      // The descriptor is the one the content is written through: a file
+      // made just now needs neither a lock nor truncating.
+      fd_ = ::openat(folder_.Get(), leaf_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+      if (fd_ >= 0) {
         name_ = folder + leaf_;
         return;
       }
@@ -84,6 +84,7 @@ class TTemporaryFile {
     }
   }
   ~TTemporaryFile() {
+    if (fd_ >= 0) ::close(fd_);
     if (!name_.empty()) ::unlinkat(folder_.Get(), leaf_.c_str(), 0);
   }
   TTemporaryFile(const TTemporaryFile&) = delete;
@@ -92,6 +93,12 @@ class TTemporaryFile {
   // 0 once the file exists, else the system's error number.
   int Error() const { return error_; }
   const std::string& Name() const { return name_; }
+  // A stream on the file, which takes over its descriptor; once only.
+  std::unique_ptr<TFileStream> OpenStream() {
+    auto stream = std::make_unique<TFileStream>(fd_, name_);
+    fd_ = -1;
+    return stream;
+  }
   // Gives the file the owner, group and permissions of existing; false when
   // the system does not allow all of them.
   bool TakeIdentity(const struct stat& existing) {
@@ -119,17 +126,22 @@ class TTemporaryFile {
   TFileDescriptor folder_;
   std::string leaf_;
   std::string name_;
+  int fd_ = -1;
   int error_ = 0;
 };
 
 // A symbolic link is followed, so that the link stays and the file it points
-// to gets the new content. A dangling link is replaced.
-std::string ResolveTarget(const std::string& fileName) {
-  struct stat info {};
-  if (::lstat(fileName.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return fileName;
+// to gets the new content. A dangling link is replaced. Sets exists and info
+// as stat() on the answer would: a name that is not a link needs no second
+// look.
+std::string ResolveTarget(const std::string& fileName, bool& exists, struct stat& info) {
+  exists = ::lstat(fileName.c_str(), &info) == 0;
+  if (!exists || !S_ISLNK(info.st_mode)) return fileName;
   const std::unique_ptr<char, decltype(&std::free)> real(::realpath(fileName.c_str(), nullptr),
                                                          &std::free);
-  return real ? std::string(real.get()) : fileName;
+  const std::string target = real ? std::string(real.get()) : fileName;
+  exists = ::stat(target.c_str(), &info) == 0;
+  return target;
 }
 
 // Makes the rename itself durable. The new content is already on the device
@@ -243,10 +255,9 @@ void WriteFileSafely(const std::string& fileName,
                      const std::function<void(TStream& file)>& writeContent,
                      const TFileCalls& calls) {
   if (fileName.empty()) RaiseCreateError(fileName, ENOENT);
-  const std::string target = ResolveTarget(fileName);
-
+  bool exists = false;
   struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
+  const std::string target = ResolveTarget(fileName, exists, existing);
   if (exists && S_ISDIR(existing.st_mode)) RaiseCreateError(fileName, EISDIR);
   // An existing file must be writable and not locked by a reader or writer.
   // The lock is held until the file is replaced or rewritten. Reading it is
@@ -284,9 +295,9 @@ void WriteFileSafely(const std::string& fileName,
     return;
   }
   {
-    TFileStream file(temporary->Name(), TFileStream::Mode::Create);
-    writeContent(file);
-    file.Flush();
+    const std::unique_ptr<TFileStream> file = temporary->OpenStream();
+    writeContent(*file);
+    file->Flush();
   }
   temporary->RenameTo(target, fileName);
   SyncFolderOf(target);

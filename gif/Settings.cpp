@@ -20,14 +20,29 @@ TGIFLibrarySettings& LibrarySettings() {
   return settings;
 }
 
+namespace {
+
+// The system's memory in bytes, 0 when it does not say. Asked once: the
+// question is a system call, and every document asks when it is created,
+// which a load of a small file would otherwise feel.
+uint64_t SystemMemory() {
+  static const uint64_t bytes = [] {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || pageSize <= 0) return uint64_t{0};
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+  }();
+  return bytes;
+}
+
+}  // namespace
+
 uint64_t DocumentMemoryBudget() {
   uint64_t physical = LibrarySettings().PhysicalMemory;
   if (physical == 0) {
-    const long pages = ::sysconf(_SC_PHYS_PAGES);
-    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    physical = SystemMemory();
     // A system that does not say leaves only the per-frame limit in force.
-    if (pages <= 0 || pageSize <= 0) return UINT64_MAX;
-    physical = static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+    if (physical == 0) return UINT64_MAX;
   }
   return physical / 2;
 }

@@ -16,11 +16,27 @@ int PercentDone(int done, int total) {
   return static_cast<int>(percent);
 }
 
+namespace {
+
+// About the most bytes a save of `image` takes: LZW codes are at most 12 bits
+// and stand for at least one pixel each. Growing the buffer as the save goes
+// would copy it several times and, for large images, leave the smaller
+// buffers it outgrew in the heap: more memory than the whole file at the end.
+std::size_t EncodedSizeGuess(const TGIFImage& image) {
+  std::size_t bytes = 64 * 1024;
+  for (int i = 0; i < image.Frames().Count(); ++i)
+    bytes += image.Frames().Frame(i).PixelDataSize() / 2 * 3 + 1024;
+  return bytes;
+}
+
+}  // namespace
+
 void TGIFImage::SaveFile(const std::string& fileName) {
   // Encoded in memory, then written in one go: the temporary file sees a
   // single write, and the target is replaced only once the image is complete.
   WriteFileSafely(fileName, [this](TStream& file) {
     TMemoryStream image;
+    image.Reserve(EncodedSizeGuess(*this));
     SaveToStream(image);
     file.WriteBuffer(image.Memory(), image.Bytes().size());
   });

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -129,6 +130,28 @@ TEST(Document, FramePixelsAndMaps) {
   zero.AllocatePixels();
   EXPECT_EQ(zero.PixelData(), nullptr);
   EXPECT_TRUE(zero.IsEmpty());
+}
+
+TEST(Document, PixelBuffersOfEverySizeComeZeroedAndWritableToTheEnd) {
+  // Small buffers and ones of several megabytes come from different places;
+  // sizes on either side of whole 2 MiB and 4 KiB steps, and a refill after
+  // the buffer was written all over.
+  TGIFImage doc;
+  const std::pair<int, int> sizes[] = {{1, 1},       {2047, 2049}, {2048, 2048},
+                                       {4099, 1025}, {65535, 301}, {1024, 6144}};
+  for (const auto& [width, height] : sizes) {
+    SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+    TGIFSubImage& frame = AddFrame(doc, width, height);
+    for (int round = 0; round < 2; ++round) {
+      frame.AllocatePixels();
+      ASSERT_EQ(frame.PixelDataSize(), std::size_t(width) * std::size_t(height));
+      uint8_t* const pixels = frame.PixelData();
+      EXPECT_EQ(std::count(pixels, pixels + frame.PixelDataSize(), 0),
+                std::ptrdiff_t(frame.PixelDataSize()));
+      std::fill(pixels, pixels + frame.PixelDataSize(), uint8_t{0xA5});
+      EXPECT_EQ(pixels[frame.PixelDataSize() - 1], 0xA5);
+    }
+  }
 }
 
 TEST(Document, ListsOwnAndDetach) {

@@ -2,6 +2,7 @@
 // pixels with the stream left just after its terminator, and every file of
 // the corpus that loads survives a save and a reload.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -230,4 +231,56 @@ TEST(RoundTrip, TrailingCommentStaysAfterTheLastImage) {
   TGIFImage loaded;
   Load(loaded, file);
   EXPECT_EQ(Save(loaded), file);
+}
+
+TEST(RoundTrip, SaveFileWritesWhatSaveToStreamWrites) {
+  // Frames large enough for buffers of their own, noise that the run-length
+  // encoder writes at more than a byte a pixel, and a comment larger than the
+  // room a save sets aside beforehand.
+  const fs::path folder =
+      fs::temp_directory_path() / ("tintwell-savefile-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const std::string name = (folder / "picture.gif").string();
+  struct Case {
+    const char* label;
+    int width, height, compression, commentBlocks;
+  };
+  std::mt19937 random(5);
+  for (const Case& c :
+       {Case{"LZW noise", 2100, 2100, gcLZW, 0}, Case{"run-length noise", 2100, 2100, gcRLE, 0},
+        Case{"large comment", 2, 2, gcLZW, 1200}}) {
+    SCOPED_TRACE(c.label);
+    TGIFImage doc;
+    doc.Compression = c.compression;
+    doc.Header().Screen.ScreenWidth = uint16_t(c.width);
+    doc.Header().Screen.ScreenHeight = uint16_t(c.height);
+    for (int i = 0; i < 256; ++i) doc.GlobalMap().AppendEntry(TColor(i * 0x010101));
+    auto frame = std::make_unique<TGIFSubImage>(&doc);
+    frame->Descriptor.Width = uint16_t(c.width);
+    frame->Descriptor.Height = uint16_t(c.height);
+    frame->AllocatePixels();
+    std::generate_n(frame->PixelData(), frame->PixelDataSize(), [&] { return uint8_t(random()); });
+    doc.Frames().Append(std::move(frame));
+    if (c.commentBlocks > 0) {
+      Bytes file = Save(doc);
+      file.pop_back();
+      file.insert(file.end(), {0x21, 0xFE});
+      for (int b = 0; b < c.commentBlocks; ++b) {
+        file.push_back(255);
+        file.insert(file.end(), 255, uint8_t('a' + b % 26));
+      }
+      file.insert(file.end(), {0x00, 0x3B});
+      Load(doc, file);
+    }
+    const Bytes expected = Save(doc);
+
+    doc.SaveFile(name);
+    TMemoryStream written;
+    written.LoadFromFile(name);
+    EXPECT_EQ(written.Bytes(), expected);
+    TGIFImage loaded;
+    loaded.LoadFile(name);
+    EXPECT_EQ(Blocks(loaded), Blocks(doc));
+  }
+  fs::remove_all(folder);
 }

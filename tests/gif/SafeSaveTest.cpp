@@ -162,6 +162,15 @@ TEST_F(SafeSave, NewAndExistingTargets) {
   EXPECT_EQ(ReadFile(target_), Encoded());
   EXPECT_EQ(Mode(target_), 0640u);
   EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"link.gif", "picture.gif"}));
+
+  // A link that leads nowhere is replaced by a file of the usual permissions.
+  fs::create_symlink("nowhere.gif", folder_ / "dangling.gif");
+  const std::string dangling = (folder_ / "dangling.gif").string();
+  doc_.SaveFile(dangling);
+  EXPECT_FALSE(fs::is_symlink(dangling));
+  EXPECT_EQ(ReadFile(dangling), Encoded());
+  EXPECT_EQ(Mode(dangling), 0666 & ~mask);
+  EXPECT_EQ(FolderEntries(), (std::vector<std::string>{"dangling.gif", "link.gif", "picture.gif"}));
 }
 
 TEST_F(SafeSave, FailingDocumentLeavesTheTarget) {
