@@ -30,7 +30,7 @@ struct TOptionSpec {
 };
 
 struct TParsedArgs {
-  // Keyed by the long name, as in the spec table.
+  // Keyed by the long name, as in the command's table of options.
   std::map<std::string_view, std::string> Values;
   std::vector<std::string> Files;
   bool HelpWanted = false;
