@@ -136,48 +136,6 @@ TRecolourResult Recolour(std::span<gif::TGIFColorMap* const> maps, const TRecolo
   return result;
 }
 
-namespace {
-
-// Runs the command on copies of the maps; refused tells whether it showed a
-// message on the way.
-TRecolourCount CountOnCopies(std::span<const gif::TGIFColorMap* const> maps,
-                             TRecolourRequest request, const gif::TGIFColorMap* changedIn,
-                             std::vector<int>* changedIndices, bool& refused) {
-  std::vector<std::unique_ptr<gif::TGIFColorMap>> copies;
-  std::vector<gif::TGIFColorMap*> targets;
-  for (const gif::TGIFColorMap* map : maps) {
-    copies.push_back(map != nullptr ? CopyOf(*map) : nullptr);
-    targets.push_back(copies.back().get());
-  }
-  refused = false;
-  request.ShowError = [&refused](const std::string&) { refused = true; };
-  TRecolourCount count;
-  Recolour(targets, request, &count);
-  if (changedIndices != nullptr) {
-    changedIndices->clear();
-    for (std::size_t i = 0; i < maps.size(); ++i)
-      if (maps[i] != nullptr && maps[i] == changedIn)
-        *changedIndices = DifferingEntries(*maps[i], *copies[i]);
-  }
-  return count;
-}
-
-}  // namespace
-
-std::optional<TRecolourCount> CountChanges(std::span<const gif::TGIFColorMap* const> maps,
-                                           TRecolourRequest request,
-                                           const gif::TGIFColorMap* changedIn,
-                                           std::vector<int>* changedIndices) {
-  bool refused = false;
-  const TRecolourCount count =
-      CountOnCopies(maps, std::move(request), changedIn, changedIndices, refused);
-  if (refused) {
-    if (changedIndices != nullptr) changedIndices->clear();
-    return std::nullopt;
-  }
-  return count;
-}
-
 bool AnyPassDefined(const TRecolourRequest& request) {
   const auto defined = [](const std::string& from, const std::string& to) {
     return !from.empty() && !to.empty() && FieldValue(from) <= HLSLimit &&
@@ -193,8 +151,21 @@ std::optional<TRecolourCount> CountStartChanges(std::span<const gif::TGIFColorMa
                                                 std::vector<int>* changedIndices) {
   if (changedIndices != nullptr) changedIndices->clear();
   if (!AnyPassDefined(request)) return std::nullopt;
-  bool refused = false;
-  return CountOnCopies(maps, std::move(request), changedIn, changedIndices, refused);
+  std::vector<std::unique_ptr<gif::TGIFColorMap>> copies;
+  std::vector<gif::TGIFColorMap*> targets;
+  for (const gif::TGIFColorMap* map : maps) {
+    copies.push_back(map != nullptr ? CopyOf(*map) : nullptr);
+    targets.push_back(copies.back().get());
+  }
+  // Start's boxes are not shown: a skipped pass simply changes nothing.
+  request.ShowError = [](const std::string&) {};
+  TRecolourCount count;
+  Recolour(targets, request, &count);
+  if (changedIndices != nullptr)
+    for (std::size_t i = 0; i < maps.size(); ++i)
+      if (maps[i] != nullptr && maps[i] == changedIn)
+        *changedIndices = DifferingEntries(*maps[i], *copies[i]);
+  return count;
 }
 
 std::vector<int> DifferingEntries(const gif::TGIFColorMap& a, const gif::TGIFColorMap& b) {

@@ -65,23 +65,14 @@ struct TRecolourCount {
 TRecolourResult Recolour(std::span<gif::TGIFColorMap* const> maps, const TRecolourRequest& request,
                          TRecolourCount* count = nullptr);
 
-// What a run would change, found on copies; the maps stay as they are and
-// request.ShowError is not called. nullopt when the command would show one of
-// its messages (an empty To field, a value above the limit). changedIn, when
-// given, receives the indices that would change in that one map, ascending.
-std::optional<TRecolourCount> CountChanges(std::span<const gif::TGIFColorMap* const> maps,
-                                           TRecolourRequest request,
-                                           const gif::TGIFColorMap* changedIn = nullptr,
-                                           std::vector<int>* changedIndices = nullptr);
-
 // Whether some pass has both its From and its To field filled in with values
 // the command accepts, so that a Start could run it.
 bool AnyPassDefined(const TRecolourRequest& request);
 
-// What a Start would change, found on copies as CountChanges finds it, but
-// counted whatever messages Start shows on the way: a pass it skips with a box
-// changes nothing, and the passes before a value above the limit keep their
-// changes, as Start leaves them. nullopt while no pass is defined.
+// What a Start would change, found on copies (the maps stay as they
+// are and request.ShowError is not called), but counted whatever messages Start shows on the way: a
+// pass it skips with a box changes nothing, and the passes before a value above the limit keep
+// their changes, as Start leaves them. nullopt while no pass is defined.
 std::optional<TRecolourCount> CountStartChanges(std::span<const gif::TGIFColorMap* const> maps,
                                                 TRecolourRequest request,
                                                 const gif::TGIFColorMap* changedIn = nullptr,

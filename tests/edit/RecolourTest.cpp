@@ -296,18 +296,6 @@ TEST(RecolourMaps, EachMapEndsAsARunOnItAloneAndTheCountSaysWhatChanged) {
                               count.TablesTotal}),
             (std::vector<int>{3, 6, 2, 3}));
 
-  // Counting on copies leaves the maps alone and refuses what Start refuses.
-  const gif::TGIFColorMap* const shown[] = {&aloneA.map, &none.map};
-  Map fresh(first);
-  const gif::TGIFColorMap* const fresh1[] = {&fresh.map};
-  std::vector<int> indices;
-  const auto would = edit::CountChanges(fresh1, run.request, &fresh.map, &indices);
-  ASSERT_TRUE(would.has_value());
-  EXPECT_EQ(would->EntriesChanged, 2);
-  EXPECT_EQ(indices, (std::vector<int>{0, 2}));
-  EXPECT_TRUE(SameRgb(fresh.At(0), first[0]));
-  run.request.ToS.clear();
-  EXPECT_FALSE(edit::CountChanges(shown, run.request).has_value());
   EXPECT_TRUE(run.boxes.empty());
 }
 
