@@ -73,6 +73,10 @@ TfrmMain::TfrmMain(QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() {
+  // The history empties itself once more when it is destroyed, after the
+  // members declared below it (the keeper among them) are gone: nothing may
+  // hear of that.
+  FHistory.disconnect();
   FormDestroy();
 }
 
@@ -130,7 +134,6 @@ void TfrmMain::ConnectCommands() {
 }
 
 bool TfrmMain::Modified() const {
-  // The history empties itself once more while the window is destroyed.
   return FLoaded && FGIFImage && ReadTables(*FGIFImage) != FSavedTables;
 }
 
