@@ -331,12 +331,11 @@ void TfrmMain::imgColorMapMouseDown(int x, int y) {
 void TfrmMain::imgColorMapDblClick(int x, int y) {
   if (!FLoaded) return;
   gif::TGIFColorMap* map = ShownMap();
-  const int index = SwatchIndex(x, y);
   // Only a swatch that is painted: past the table's end a read would answer
   // entry 0, and the write would fail.
-  if (map == nullptr || x < 0 || y < 0 || x >= SwatchesPerRow * SwatchPitch || index < 0 ||
-      index >= map->EntryCount())
-    return;
+  const std::optional<int> swatch = imgColorMap.PaintedSwatchAt(x, y);
+  if (map == nullptr || !swatch) return;
+  const int index = *swatch;
   const gif::TGIFColor old = gif::TGIFColorMap::ColorToTriple(map->ReadEntry(index));
   const QColor chosen = ShowColorDialog(QColor(old.Red, old.Green, old.Blue));
   if (!chosen.isValid()) return;

@@ -57,4 +57,11 @@ std::optional<TSwatchColour> TPaletteGrid::ColourAt(int x, int y) const {
   return colour;
 }
 
+std::optional<int> TPaletteGrid::PaintedSwatchAt(int x, int y) const {
+  if (map_ == nullptr || x < 0 || y < 0 || x >= SwatchesPerRow * SwatchPitch) return std::nullopt;
+  const int index = SwatchIndex(x, y);
+  if (index >= map_->EntryCount()) return std::nullopt;
+  return index;
+}
+
 }  // namespace app

@@ -49,6 +49,11 @@ class TPaletteGrid : public TPaletteSurface {
   // no table or an empty one is shown, so nothing is read that would fail.
   std::optional<TSwatchColour> ColourAt(int x, int y) const;
 
+  // The index of the painted swatch (gap included) under a point; nullopt
+  // outside the grid's columns or past the table's end, where an edit has no
+  // entry to change.
+  std::optional<int> PaintedSwatchAt(int x, int y) const;
+
  private:
   void Ring(int index);
 
