@@ -56,13 +56,13 @@ const TGIFExtensionKind* TGIFApplicationExtension::ResolveClass(const TGIFExtens
                                                                 TStream& stream) {
   const int64_t start = stream.Position();
   uint8_t size = 0;
-  if (stream.Read(&size, 1) != 1) return nullptr;
+  if (!stream.ReadByte(size)) return nullptr;
   TGIFAppIdentifier identifier{};
   if (size == fmt::ShortAppIdentifierSize) {
-    if (stream.Read(identifier.data(), size) != size) return nullptr;
+    if (stream.ReadSome(identifier.data(), size) != size) return nullptr;
     return &TGIFUnknownAppExtension::Kind;
   }
-  if (size == fmt::AppIdentifierSize && stream.Read(identifier.data(), size) == size) {
+  if (size == fmt::AppIdentifierSize && stream.ReadSome(identifier.data(), size) == size) {
     const TGIFExtensionKind* kind = IdentRegistry().FindKind(identifier);
     return kind != nullptr ? kind : &TGIFUnknownAppExtension::Kind;
   }

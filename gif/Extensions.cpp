@@ -93,7 +93,7 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream& stream) {
   TSubBlockReader chain(stream);
   uint8_t block[TSubBlockReader::MaxLength];
   const std::size_t length = chain.NextLength();
-  const std::size_t arrived = stream.Read(block, length);
+  const std::size_t arrived = stream.ReadSome(block, length);
   uint8_t fields[4] = {0, 0, 0, 0};
   std::memcpy(fields, block, std::min(arrived, sizeof fields));
   record_ = TGraphicControlRecord{};

@@ -13,7 +13,7 @@ namespace gif {
 std::size_t TSubBlockReader::NextLength() {
   if (done_) return 0;
   uint8_t length = 0;
-  if (stream_.Read(&length, 1) != 1) {
+  if (!stream_.ReadByte(length)) {
     done_ = true;
     return 0;
   }
@@ -28,8 +28,7 @@ std::size_t TSubBlockReader::Next(uint8_t* block) {
 }
 
 bool TSubBlockReader::SkipRest() {
-  while (const std::size_t length = NextLength())
-    stream_.Seek(static_cast<int64_t>(length), TSeekOrigin::soCurrent);
+  while (const std::size_t length = NextLength()) stream_.Skip(static_cast<int64_t>(length));
   return terminated_;
 }
 

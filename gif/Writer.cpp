@@ -45,8 +45,8 @@ void TGIFImage::SaveFile(const std::string& fileName) {
 void TGIFImage::SaveToStream(TStream& stream) {
   NotifyProgress(this, TProgressStage::psStarting, 0, false, msg::Saving);
   try {
-    header_->SaveToStream(stream);
-    frames_->SaveToStream(stream);
+    header_.SaveToStream(stream);
+    frames_.SaveToStream(stream);
     TGIFTrailer trailer(this);
     trailer.SaveToStream(stream);
   } catch (...) {
@@ -84,7 +84,7 @@ void TGIFImageList::SaveToStream(TStream& stream) {
 }
 
 void TGIFSubImage::SaveToStream(TStream& stream) {
-  extensions_->SaveToStream(stream);
+  extensions_.SaveToStream(stream);
   // An image-less frame is its extensions alone: blocks that stood after the
   // last image stay there.
   if (IsEmpty()) return;
@@ -98,7 +98,7 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
   PutU16(record + 7, Descriptor.Height);
   record[9] = Descriptor.PackedFields;
   stream.WriteBuffer(record, sizeof record);
-  localMap_->WriteTable(stream);
+  localMap_.WriteTable(stream);
   EncodeImageData(*this, stream);
 }
 
