@@ -138,13 +138,13 @@ void TGIFUnknownAppExtension::WritePayload(TStream& stream) {
 
 void TGIFUnknownAppExtension::ReadPayload(TStream& stream) {
   RawBlocks.clear();
+  RawBlocks.reserve(TSubBlockReader::CountAhead(stream));
   TSubBlockReader chain(stream);
+  uint8_t spare[TSubBlockReader::MaxLength];
+  const uint8_t* bytes = nullptr;
   // A chain that ends with the data instead of a zero byte keeps its blocks.
-  while (const std::size_t length = chain.NextLength()) {
-    TGIFBlock block(static_cast<uint8_t>(length));
-    block.LoadFromStream(stream);
-    RawBlocks.push_back(std::move(block));
-  }
+  while (const std::size_t length = chain.Next(bytes, spare))
+    RawBlocks.emplace_back(bytes, static_cast<uint8_t>(length));
 }
 
 // ---- TGIFAppExtNSLoop --------------------------------------------------------

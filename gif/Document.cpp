@@ -77,8 +77,12 @@ std::unique_ptr<TGIFItem> TGIFList::Detach(const TGIFItem* item) {
 
 void TGIFList::DeleteAll() {
   // From the end: the same outcome as deleting item 0 repeatedly, without
-  // moving the rest of the list each time.
-  while (!items_.empty()) DeleteAt(static_cast<int>(items_.size()) - 1);
+  // moving the rest of the list each time. Each item leaves the list before
+  // it is destroyed, as in DeleteAt.
+  while (!items_.empty()) {
+    std::unique_ptr<TGIFItem> doomed = std::move(items_.back());
+    items_.pop_back();
+  }
 }
 
 // ---- TGIFHeader --------------------------------------------------------------

@@ -105,6 +105,15 @@ class TStream {
     }
     return Read(buffer, count);
   }
+  // The next count bytes where the stream holds them, the position moved
+  // past them; null, with the position unchanged, for a stream that does not
+  // hold them in memory or has fewer left.
+  const uint8_t* TakeInPlace(std::size_t count) {
+    if (count > static_cast<std::size_t>(end_ - next_)) return nullptr;
+    const uint8_t* taken = next_;
+    next_ += count;
+    return taken;
+  }
   bool ReadByte(uint8_t& byte) {
     if (next_ != end_) {
       byte = *next_++;
