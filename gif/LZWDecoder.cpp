@@ -111,6 +111,8 @@ class LZWDecoder {
   void PutPixel(uint8_t value);
   void CopyOut(const uint8_t* from, std::size_t count);
   void DrainStack();
+  // The data ended before the frame was full.
+  void EndEarly();
 
   TGIFSubImage& frame_;
   TStream& stream_;
@@ -464,9 +466,18 @@ void LZWDecoder::DrainStack() {
   pending_ = static_cast<std::size_t>(top_);
 }
 
+void LZWDecoder::EndEarly() {
+  // Pixels that decoding never reached keep the fill value, also those a
+  // short string copy wrote past its end; Written() counts these.
+  std::fill(out_ + pos_, out_ + std::min(total_, pos_ + kCopyChunk), fill_);
+}
+
 void LZWDecoder::Run() {
   // Decoding always begins as after a clear code.
-  if (Restart() < 0) return;
+  if (Restart() < 0) {
+    EndEarly();
+    return;
+  }
   // For a frame without pixels that first request was the one after the last pixel.
   if (total_ == 0) return;
   while (pos_ < total_) {
@@ -475,9 +486,7 @@ void LZWDecoder::Run() {
       if (pos_ == total_) break;
     }
     if (NextPixel() < 0) {
-      // Pixels that decoding never reached keep the fill value, also those a
-      // short string copy wrote past its end.
-      std::fill(out_ + pos_, out_ + std::min(total_, pos_ + kCopyChunk), fill_);
+      EndEarly();
       return;
     }
   }
