@@ -58,6 +58,19 @@ constexpr auto kRootStrings = [] {
   return strings;
 }();
 
+// The table's entries for the roots 0..255, copied in as blocks when a
+// decoder starts: where each root's string lies, and its length.
+constexpr auto kRootSources = [] {
+  std::array<const uint8_t*, 256> sources{};
+  for (std::size_t i = 0; i < 256; ++i) sources[i] = kRootStrings.data() + i;
+  return sources;
+}();
+constexpr auto kRootLengths = [] {
+  std::array<uint16_t, 256> lengths{};
+  lengths.fill(1);
+  return lengths;
+}();
+
 // Results of ReadCode and DecodeNextCode that are not codes.
 constexpr int kNoCode = -1;     // the data has run out
 constexpr int kEndResult = -2;  // the end code has arrived
@@ -179,10 +192,12 @@ LZWDecoder::LZWDecoder(TGIFSubImage& frame, TStream& stream, int minCodeSize, ui
       fill_(fill) {
   // The other entries are set up when they are defined or, for expanding
   // strings from the table, by SwitchToTable.
-  for (int i = 0; i < clear_; ++i) {
-    suffix_[i] = static_cast<uint8_t>(i);
-    source_[i] = kRootStrings.data() + suffix_[i];
-    length_[i] = 1;
+  // Wider roots keep only their low byte as pixel: the entries repeat.
+  for (int first = 0; first < clear_; first += 256) {
+    const auto count = static_cast<std::size_t>(std::min(256, clear_ - first));
+    std::memcpy(suffix_ + first, kRootStrings.data(), count);
+    std::memcpy(source_ + first, kRootSources.data(), count * sizeof source_[0]);
+    std::memcpy(length_ + first, kRootLengths.data(), count * sizeof length_[0]);
   }
   length_[clear_] = 0;
   length_[end_] = 0;
