@@ -70,7 +70,11 @@ void TGIFColorMap::RemoveEntry(int index) {
 }
 
 TGIFColor* TGIFColorMap::Storage(int capacity) {
-  if (fixed_ != nullptr) return fixed_;
+  if (fixed_ != nullptr) {
+    // Zeros, as fresh storage is: the room may hold an earlier table.
+    std::memset(fixed_, 0, static_cast<std::size_t>(capacity) * sizeof(TGIFColor));
+    return fixed_;
+  }
   allocated_ = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(capacity));
   return allocated_.get();
 }
@@ -89,6 +93,10 @@ void TGIFColorMap::ReserveEntries(int size) {
   capacity = std::min(capacity, MaxEntries);
   if (capacity == capacity_) return;
   if (fixed_ != nullptr) {
+    // The room past the entries may hold an earlier table; it reads as zeros,
+    // as new storage does.
+    std::memset(fixed_ + count_, 0,
+                static_cast<std::size_t>(capacity - count_) * sizeof(TGIFColor));
     entries_ = fixed_;
   } else {
     auto storage = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(capacity));

@@ -126,14 +126,33 @@ TEST(ColorMap, CopyFromKeepsCapacityAndZeroesTheSpareTriples) {
   TGIFGlobalColorMap source(nullptr);
   source.ReserveEntries(32);
   Fill(source, 20);
-  TGIFLocalColorMap copy(nullptr);
-  copy.CopyFrom(&source);
-  EXPECT_EQ(copy.Capacity(), 32);
-  ASSERT_EQ(copy.EntryCount(), 20);
-  for (int i = 0; i < 20; ++i) EXPECT_EQ(copy.ReadEntry(i), source.ReadEntry(i));
-  for (int i = 20; i < 32; ++i) {
-    const TGIFColor& spare = copy.Data()[i];
-    EXPECT_EQ(spare.Red | spare.Green | spare.Blue, 0);
+  // A global map keeps its entries in room of its own, which here still
+  // holds a larger table from before.
+  TGIFLocalColorMap local(nullptr);
+  TGIFGlobalColorMap global(nullptr);
+  Fill(global, 256);
+  global.ResetEntries();
+  for (TGIFColorMap* copy :
+       {static_cast<TGIFColorMap*>(&local), static_cast<TGIFColorMap*>(&global)}) {
+    SCOPED_TRACE(copy->ClassName());
+    copy->CopyFrom(&source);
+    EXPECT_EQ(copy->Capacity(), 32);
+    ASSERT_EQ(copy->EntryCount(), 20);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(copy->ReadEntry(i), source.ReadEntry(i));
+    for (int i = 20; i < 32; ++i) {
+      const TGIFColor& spare = copy->Data()[i];
+      EXPECT_EQ(spare.Red | spare.Green | spare.Blue, 0);
+    }
+  }
+  // Growing works the same way: the new room reads as zeros.
+  global.ResetEntries();
+  TMemoryStream nines(std::vector<uint8_t>(6, 9));
+  global.ReadTable(nines, 2);
+  global.ReserveEntries(40);
+  EXPECT_EQ(global.Capacity(), 64);
+  for (int i = 2; i < 64; ++i) {
+    const TGIFColor& spare = global.Data()[i];
+    EXPECT_EQ(spare.Red | spare.Green | spare.Blue, 0) << i;
   }
 }
 
