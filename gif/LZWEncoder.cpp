@@ -24,6 +24,11 @@ constexpr int MaxCodeWidth = 12;
 constexpr int CodeSpace = 4096;
 constexpr int LastAssignableCode = 4095;
 
+// The calling thread's LZW encoder, kept between frames and saves; freed when
+// the thread ends. Default-initialised: the encoder clears the parts of its
+// tables it uses as it first reaches them.
+thread_local std::unique_ptr<TLZWEncoder> cachedEncoder;
+
 }  // namespace
 
 // ---- TGIFEncoder -----------------------------------------------------------------
@@ -172,17 +177,10 @@ void TLZWEncoder::ResetTable() {
   table_.Reset();
   if (fillTable_) table_.Fill();
   nextFreeCode_ = firstFreeCode_;
-  // Only the single-pixel strings can be continued before they get new
-  // codes; every later code forgets its extensions when it is assigned again.
-  const auto roots = static_cast<std::size_t>(clearCode_);
-  if (rootLimit_ == 0) {
-    std::memset(recent_, 0, roots * sizeof recent_[0]);
-    std::memset(crowded_, 0, roots * sizeof crowded_[0]);
-    return;
-  }
-  // The single-pixel strings' extensions go stale with a new generation.
+  // Every later code forgets its extensions when it is assigned again, and
+  // the single-pixel strings' extensions go stale with a new generation.
   if (++generation_ > MaxGeneration) {
-    std::memset(rootChildren_, 0, roots * roots * sizeof rootChildren_[0]);
+    std::memset(rootChildren_, 0, cleanRootEntries_ * sizeof rootChildren_[0]);
     generation_ = 1;
   }
 }
@@ -194,15 +192,19 @@ void TLZWEncoder::EncodePixels() {
   // looking for unfilled slots.
   const int64_t pixels = int64_t{width_} * height_;
   fillTable_ = pixels > LazyFillLimit;
-  // The table of the single-pixel strings' extensions is cleared once per
-  // frame, and pays for that only on frames of at least as many pixels.
-  const int64_t rootEntries = int64_t{clearCode_} * clearCode_;
-  rootLimit_ = pixels >= rootEntries ? clearCode_ : 0;
-  if (rootLimit_ > 0) {
-    std::memset(rootChildren_, 0, static_cast<std::size_t>(rootEntries) * sizeof rootChildren_[0]);
-    generation_ = 0;
-    const auto roots = static_cast<std::size_t>(clearCode_);
-    std::memset(recent_, 0, roots * sizeof recent_[0]);
+  // The single-pixel strings never write their rows of recent_, which stay
+  // zero from frame to frame; only rows that an earlier frame with a smaller
+  // clear code used for longer strings are cleared.
+  const auto roots = static_cast<std::size_t>(clearCode_);
+  const auto cleanRows = static_cast<std::size_t>(cleanRecentRows_);
+  if (cleanRows < roots)
+    std::memset(recent_[cleanRows], 0, (roots - cleanRows) * sizeof recent_[0]);
+  cleanRecentRows_ = clearCode_;
+  const std::size_t rootEntries = roots << minCodeSize_;
+  if (cleanRootEntries_ < rootEntries) {
+    std::memset(rootChildren_ + cleanRootEntries_, 0,
+                (rootEntries - cleanRootEntries_) * sizeof rootChildren_[0]);
+    cleanRootEntries_ = rootEntries;
   }
   if (fillTable_)
     EncodeStrings<true>();
@@ -245,7 +247,7 @@ void TLZWEncoder::EncodeStrings() {
   load();
   const uint8_t* const packedLimit = PackedLimit();
   THashTable& strings = table_;
-  const auto rootLimit = static_cast<uint32_t>(rootLimit_);
+  const auto rootLimit = static_cast<uint32_t>(clearCode_);
   const int rootShift = minCodeSize_;
   uint32_t generation = generation_;
   // Ends the current string before the pixel that does not extend it: emits
@@ -295,7 +297,7 @@ void TLZWEncoder::EncodeStrings() {
           stringCode = tagged;
           continue;
         }
-        // A single-pixel string's row here stays empty while it has a table
+        // A single-pixel string's row here stays empty, since it has a table
         // of its own; looking there first keeps the test off the path of the
         // hits above.
         if (stringCode < rootLimit) {
@@ -485,17 +487,24 @@ void EncodeImageData(const TGIFSubImage& frame, TStream& stream) {
   if (pixels != nullptr && frame.PixelDataSize() < std::size_t{d.Width} * d.Height)
     RaiseGIFError(msg::PixelDataMismatch);
 
-  // Default-initialised: the encoders' tables and buffers are written before
-  // they are read, and zeroing them would cost a frame of a few pixels more
-  // than encoding it.
-  const bool runLength = image != nullptr && image->Compression == gcRLE;
-  std::unique_ptr<TGIFEncoder> encoder;
-  if (runLength)
-    encoder = std::make_unique_for_overwrite<TRLEEncoder>();
-  else
-    encoder = std::make_unique_for_overwrite<TLZWEncoder>();
-  encoder->Encode(stream, bitsPerPixel, colorLimit, pixels, frame.IsInterlaced(), d.Height,
-                  d.Width);
+  const bool interlaced = frame.IsInterlaced();
+  if (image != nullptr && image->Compression == gcRLE) {
+    TRLEEncoder encoder;
+    encoder.Encode(stream, bitsPerPixel, colorLimit, pixels, interlaced, d.Height, d.Width);
+    return;
+  }
+  // The LZW encoder is taken from the thread's cache and put back afterwards,
+  // whether the frame succeeds or not: allocating its tables for every frame
+  // would cost a small frame more than encoding it, and a reused encoder
+  // clears nothing for the next one. A save started from inside a save (a
+  // stream that saves as it is written to) finds the cache empty and gets an
+  // encoder of its own.
+  struct TReturnToCache {
+    std::unique_ptr<TLZWEncoder> encoder = std::move(cachedEncoder);
+    ~TReturnToCache() { cachedEncoder = std::move(encoder); }
+  } lease;
+  if (!lease.encoder) lease.encoder = std::make_unique_for_overwrite<TLZWEncoder>();
+  lease.encoder->Encode(stream, bitsPerPixel, colorLimit, pixels, interlaced, d.Height, d.Width);
 }
 
 }  // namespace gif

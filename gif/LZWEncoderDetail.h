@@ -209,7 +209,9 @@ class THashTable {
   int missSlot_ = 0;             // the empty slot where that Find ended
 };
 
-// Greedy LZW with a hashed string table; the encoder every save uses.
+// Greedy LZW with a hashed string table; the encoder every save uses. One
+// encoder encodes any number of frames, one after the other, each frame's
+// bytes the same as from a fresh encoder.
 class TLZWEncoder final : public TGIFEncoder {
  protected:
   void EmitCode(int code) override;
@@ -225,8 +227,7 @@ class TLZWEncoder final : public TGIFEncoder {
 
   int nextFreeCode_ = 0;
   bool fillTable_ = false;  // the table is filled at each reset, not as touched
-  // The string table. A member rather than an allocation of its own: one
-  // encoder runs one EncodePixels.
+  // The string table, emptied at each reset.
   THashTable table_;
 
   // For each string, its extensions by the low four bits of the pixel: in
@@ -241,15 +242,18 @@ class TLZWEncoder final : public TGIFEncoder {
   // The extensions of the single-pixel strings, the strings every lookup
   // after a miss starts from, in a direct table: entry (root << minimum code
   // size) | pixel holds (generation << 12) | code, and counts only when its
-  // generation is the current one, so a reset clears nothing. Used on frames
-  // large enough to pay for clearing it once (rootLimit_ is then the clear
-  // code, else 0); those strings then keep their rows of recent_ empty and
-  // have no use for the hash table.
+  // generation is the current one, so a reset clears nothing. The generation
+  // goes on from frame to frame, so a frame clears nothing either: only
+  // entries no frame of this encoder has reached yet are zeroed, once, and
+  // the whole used part when the generation wraps. The single-pixel strings
+  // keep their rows of recent_ empty and have no use for the hash table.
   static constexpr int RootCount = 256;
   static constexpr uint32_t MaxGeneration = 0xFFFFF;
   uint32_t rootChildren_[RootCount * RootCount];
   uint32_t generation_ = 0;
-  int rootLimit_ = 0;
+  std::size_t cleanRootEntries_ =
+      0;                     // entries of rootChildren_ below it hold no current generation
+  int cleanRecentRows_ = 0;  // rows of recent_ below it are all zero
 
   static constexpr int Buckets = 16;
   static constexpr int StringCodes = 4096;  // 12-bit codes
