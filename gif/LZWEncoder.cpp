@@ -13,7 +13,7 @@ namespace gif {
 namespace {
 
 // Frames up to this many pixels fill the string table as they touch it.
-constexpr int64_t LazyFillLimit = 512;
+constexpr int64_t LazyFillLimit = 4096;
 
 // Pixels checked against the colour limit ahead of the LZW loop at a time.
 constexpr std::ptrdiff_t StretchSize = 16384;
