@@ -469,6 +469,11 @@ void TRLEEncoder::EncodePixels() {
 // ---- EncodeImageData -------------------------------------------------------------
 
 void EncodeImageData(const TGIFSubImage& frame, TStream& stream) {
+  const TGIFImage* image = frame.Image();
+  EncodeImageData(frame, stream, image != nullptr ? image->PixelBits() : 0);
+}
+
+void EncodeImageData(const TGIFSubImage& frame, TStream& stream, int documentPixelBits) {
   const TGIFLocalColorMap& local = frame.LocalMap();
   const TGIFImage* image = frame.Image();
   int bitsPerPixel = 0;
@@ -479,7 +484,7 @@ void EncodeImageData(const TGIFSubImage& frame, TStream& stream) {
   } else {
     // The global map's own entry count is not consulted: pixels are checked
     // against the table size the document's widest map implies.
-    bitsPerPixel = image != nullptr ? image->PixelBits() : 0;
+    bitsPerPixel = documentPixelBits;
     colorLimit = 1 << bitsPerPixel;
   }
   const TImageDescriptor& d = frame.Descriptor;
