@@ -56,13 +56,13 @@ const TGIFExtensionKind* TGIFApplicationExtension::ResolveClass(const TGIFExtens
                                                                 TStream& stream) {
   const int64_t start = stream.Position();
   uint8_t size = 0;
-  if (stream.Read(&size, 1) != 1) return nullptr;
+  if (!stream.ReadByte(size)) return nullptr;
   TGIFAppIdentifier identifier{};
   if (size == fmt::ShortAppIdentifierSize) {
-    if (stream.Read(identifier.data(), size) != size) return nullptr;
+    if (stream.ReadSome(identifier.data(), size) != size) return nullptr;
     return &TGIFUnknownAppExtension::Kind;
   }
-  if (size == fmt::AppIdentifierSize && stream.Read(identifier.data(), size) == size) {
+  if (size == fmt::AppIdentifierSize && stream.ReadSome(identifier.data(), size) == size) {
     const TGIFExtensionKind* kind = IdentRegistry().FindKind(identifier);
     return kind != nullptr ? kind : &TGIFUnknownAppExtension::Kind;
   }
@@ -138,13 +138,13 @@ void TGIFUnknownAppExtension::WritePayload(TStream& stream) {
 
 void TGIFUnknownAppExtension::ReadPayload(TStream& stream) {
   RawBlocks.clear();
+  RawBlocks.reserve(TSubBlockReader::CountAhead(stream));
   TSubBlockReader chain(stream);
+  uint8_t spare[TSubBlockReader::MaxLength];
+  const uint8_t* bytes = nullptr;
   // A chain that ends with the data instead of a zero byte keeps its blocks.
-  while (const std::size_t length = chain.NextLength()) {
-    TGIFBlock block(static_cast<uint8_t>(length));
-    block.LoadFromStream(stream);
-    RawBlocks.push_back(std::move(block));
-  }
+  while (const std::size_t length = chain.Next(bytes, spare))
+    RawBlocks.emplace_back(bytes, static_cast<uint8_t>(length));
 }
 
 // ---- TGIFAppExtNSLoop --------------------------------------------------------

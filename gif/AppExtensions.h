@@ -24,6 +24,8 @@ class TGIFBlock {
  public:
   // The bytes start out zero.
   explicit TGIFBlock(uint8_t length) : data_(UnboundedCount(length)) {}
+  // A copy of length bytes.
+  TGIFBlock(const uint8_t* bytes, uint8_t length) : data_(bytes, bytes + length) {}
 
   uint8_t Length() const { return static_cast<uint8_t>(data_.size()); }
   uint8_t* Data() { return data_.data(); }

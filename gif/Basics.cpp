@@ -4,8 +4,8 @@
 
 namespace gif {
 
-void ReadExact(TStream& stream, void* buffer, std::size_t count) {
-  if (stream.Read(buffer, count) != count) RaiseGIFError(msg::PrematureEnd);
+void RaisePrematureEnd() {
+  RaiseGIFError(msg::PrematureEnd);
 }
 
 void RaiseGIFError(const std::string& message) {

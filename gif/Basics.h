@@ -40,9 +40,12 @@ class TGIFWarningSink {
   ~TGIFWarningSink() = default;
 };
 
-// Reads exactly count bytes or raises "Premature end of data".
-void ReadExact(TStream& stream, void* buffer, std::size_t count);
 [[noreturn]] void RaiseGIFError(const std::string& message);
+[[noreturn]] void RaisePrematureEnd();
+// Reads exactly count bytes or raises "Premature end of data".
+inline void ReadExact(TStream& stream, void* buffer, std::size_t count) {
+  if (stream.ReadSome(buffer, count) != count) RaisePrematureEnd();
+}
 void PutByte(TStream& stream, uint8_t value);
 // 0 for no colours, else the smallest b >= 1 with 2^b >= count.
 int BitsForColorCount(int count);

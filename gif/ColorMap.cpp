@@ -61,7 +61,7 @@ int TGIFColorMap::AppendDistinct(TColor color) {
 
 void TGIFColorMap::RemoveEntry(int index) {
   if (index < 0 || index >= count_) RaiseGIFError(msg::BadColorIndex);
-  TGIFColor* e = entries_.get();
+  TGIFColor* e = entries_;
   std::memmove(e + index, e + index + 1,
                static_cast<std::size_t>(count_ - index - 1) * sizeof(TGIFColor));
   --count_;
@@ -69,8 +69,15 @@ void TGIFColorMap::RemoveEntry(int index) {
   NotifyChanged();
 }
 
+TGIFColor* TGIFColorMap::Storage(int capacity) {
+  if (fixed_ != nullptr) return fixed_;
+  allocated_ = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(capacity));
+  return allocated_.get();
+}
+
 void TGIFColorMap::ResetEntries() {
-  entries_.reset();
+  entries_ = nullptr;
+  allocated_.reset();
   count_ = 0;
   capacity_ = 0;
   usageOrdered_ = false;
@@ -81,11 +88,15 @@ void TGIFColorMap::ReserveEntries(int size) {
   int capacity = size <= 16 ? 16 : (size + 31) / 32 * 32;
   capacity = std::min(capacity, MaxEntries);
   if (capacity == capacity_) return;
-  auto storage = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(capacity));
-  if (count_ > 0)
-    std::memcpy(storage.get(), entries_.get(),
-                static_cast<std::size_t>(count_) * sizeof(TGIFColor));
-  entries_ = std::move(storage);
+  if (fixed_ != nullptr) {
+    entries_ = fixed_;
+  } else {
+    auto storage = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(capacity));
+    if (count_ > 0)
+      std::memcpy(storage.get(), entries_, static_cast<std::size_t>(count_) * sizeof(TGIFColor));
+    allocated_ = std::move(storage);
+    entries_ = allocated_.get();
+  }
   capacity_ = capacity;
 }
 
@@ -98,8 +109,8 @@ void TGIFColorMap::Assign(const TPersistent* source) {
   if (other == this) return;
   ResetEntries();
   if (other->capacity_ > 0) {
-    entries_ = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(other->capacity_));
-    std::memcpy(entries_.get(), other->entries_.get(),
+    entries_ = Storage(other->capacity_);
+    std::memcpy(entries_, other->entries_,
                 static_cast<std::size_t>(other->count_) * sizeof(TGIFColor));
   }
   capacity_ = other->capacity_;
@@ -113,7 +124,7 @@ void TGIFColorMap::ReadTable(TStream& stream, int count) {
   count = std::clamp(count, 0, MaxEntries);
   ReserveEntries(count);
   if (count == 0) return;
-  ReadExact(stream, entries_.get(), static_cast<std::size_t>(count) * sizeof(TGIFColor));
+  ReadExact(stream, entries_, static_cast<std::size_t>(count) * sizeof(TGIFColor));
   count_ = count;
 }
 
@@ -123,7 +134,7 @@ void TGIFColorMap::WriteTable(TStream& stream) const {
   const std::size_t total = (std::size_t{1} << TableBits()) * sizeof(TGIFColor);
   // One write for the whole table, padding included.
   uint8_t buffer[MaxEntries * sizeof(TGIFColor)];
-  std::memcpy(buffer, entries_.get(), used);
+  std::memcpy(buffer, entries_, used);
   std::memset(buffer + used, 0, total - used);
   stream.WriteBuffer(buffer, total);
 }

@@ -41,7 +41,7 @@ class TGIFColorMap : public TPersistent {
   void ResetEntries();
   void ReserveEntries(int size);
   // The triples in use, for code that walks a whole table.
-  const TGIFColor* Data() const { return entries_.get(); }
+  const TGIFColor* Data() const { return entries_; }
 
   void Assign(const TPersistent* source) override;
   void CopyFrom(const TPersistent* source) { Assign(source); }
@@ -56,26 +56,37 @@ class TGIFColorMap : public TPersistent {
   virtual void NotifyChanged() = 0;
 
  protected:
-  explicit TGIFColorMap(TGIFWarningSink* warnings) : warnings_(warnings) {}
+  // fixed: room for MaxEntries colours that the map keeps its entries in
+  // instead of allocating, or null. Capacity() counts as it would otherwise.
+  explicit TGIFColorMap(TGIFWarningSink* warnings, TGIFColor* fixed = nullptr)
+      : warnings_(warnings), fixed_(fixed) {}
 
  private:
-  std::unique_ptr<TGIFColor[]> entries_;
+  // Storage for capacity entries: fixed_, or allocated.
+  TGIFColor* Storage(int capacity);
+
+  TGIFColor* entries_ = nullptr;  // fixed_ or allocated_, once there is room
+  std::unique_ptr<TGIFColor[]> allocated_;
   int count_ = 0;
   int capacity_ = 0;
   bool usageOrdered_ = false;
   TGIFWarningSink* warnings_;
+  TGIFColor* fixed_;
 };
 
 class TGIFGlobalColorMap : public TGIFColorMap {
  public:
   explicit TGIFGlobalColorMap(TGIFHeader* owner, TGIFWarningSink* warnings = nullptr)
-      : TGIFColorMap(warnings), owner_(owner) {}
+      : TGIFColorMap(warnings, fixed_), owner_(owner) {}
   const char* ClassName() const override { return "TGIFGlobalColorMap"; }
   TGIFHeader* OwnerHeader() const { return owner_; }
   void NotifyChanged() override {}
 
  private:
   TGIFHeader* owner_;
+  // A document has one global map, and most have entries in it: their room
+  // is part of the map rather than an allocation at every load.
+  TGIFColor fixed_[MaxEntries];
 };
 
 class TGIFLocalColorMap : public TGIFColorMap {

@@ -77,21 +77,24 @@ std::unique_ptr<TGIFItem> TGIFList::Detach(const TGIFItem* item) {
 
 void TGIFList::DeleteAll() {
   // From the end: the same outcome as deleting item 0 repeatedly, without
-  // moving the rest of the list each time.
-  while (!items_.empty()) DeleteAt(static_cast<int>(items_.size()) - 1);
+  // moving the rest of the list each time. Each item leaves the list before
+  // it is destroyed, as in DeleteAt.
+  while (!items_.empty()) {
+    std::unique_ptr<TGIFItem> doomed = std::move(items_.back());
+    items_.pop_back();
+  }
 }
 
 // ---- TGIFHeader --------------------------------------------------------------
 
-TGIFHeader::TGIFHeader(TGIFImage* image)
-    : TGIFItem(image), colorMap_(std::make_unique<TGIFGlobalColorMap>(this, image)) {
+TGIFHeader::TGIFHeader(TGIFImage* image) : TGIFItem(image), colorMap_(this, image) {
   ResetFields();
 }
 
 TGIFHeader::~TGIFHeader() = default;
 
 TGIFFormatVersion TGIFHeader::FormatVersion() const {
-  return colorMap_->UsageOrdered() || Screen.AspectRatio != 0 ? fv89a : fv87a;
+  return colorMap_.UsageOrdered() || Screen.AspectRatio != 0 ? fv89a : fv87a;
 }
 
 void TGIFHeader::Assign(const TPersistent* source) {
@@ -101,25 +104,25 @@ void TGIFHeader::Assign(const TPersistent* source) {
     return;
   }
   Screen = other->Screen;
-  colorMap_->Assign(other->colorMap_.get());
+  colorMap_.Assign(&other->colorMap_);
 }
 
 void TGIFHeader::ResetFields() {
-  colorMap_->ResetEntries();
+  colorMap_.ResetEntries();
   Screen = TLogicalScreenDescriptor{};
 }
 
 void TGIFHeader::UpdatePackedFields() {
   const TGIFImage* image = Image();
-  const int colorRes = image != nullptr ? image->ColorRes() : colorMap_->TableBits() - 1;
+  const int colorRes = image != nullptr ? image->ColorRes() : colorMap_.TableBits() - 1;
   int packed = 0;
-  if (colorMap_->EntryCount() > 0) {
+  if (colorMap_.EntryCount() > 0) {
     packed |= fmt::GlobalTableFlag;
-    if (colorMap_->UsageOrdered()) packed |= fmt::GlobalSortFlag;
+    if (colorMap_.UsageOrdered()) packed |= fmt::GlobalSortFlag;
   }
   packed |= (colorRes << fmt::ColorResolutionShift) & fmt::ColorResolutionMask;
-  if (colorMap_->EntryCount() > 0)
-    packed |= (colorMap_->TableBits() - 1) & fmt::TableSizeMask;
+  if (colorMap_.EntryCount() > 0)
+    packed |= (colorMap_.TableBits() - 1) & fmt::TableSizeMask;
   else
     packed |= colorRes & fmt::TableSizeMask;  // PixelBits - 1 of the document
   Screen.PackedFields = static_cast<uint8_t>(packed);
@@ -128,9 +131,7 @@ void TGIFHeader::UpdatePackedFields() {
 // ---- TGIFSubImage ------------------------------------------------------------
 
 TGIFSubImage::TGIFSubImage(TGIFImage* image)
-    : TGIFItem(image),
-      localMap_(std::make_unique<TGIFLocalColorMap>(this, image)),
-      extensions_(std::make_unique<TGIFExtensionList>(image)) {}
+    : TGIFItem(image), localMap_(this, image), extensions_(image) {}
 
 // A frame is destroyed only by whoever owns it: its list takes it out of the
 // list before destroying it, so there is nothing to detach here.
@@ -159,8 +160,8 @@ void TGIFSubImage::FreePixels() {
 }
 
 void TGIFSubImage::ResetFrame() {
-  extensions_->DeleteAll();
-  localMap_->ResetEntries();
+  extensions_.DeleteAll();
+  localMap_.ResetEntries();
   FreePixels();
   Descriptor.Width = 0;
   Descriptor.Height = 0;
@@ -169,16 +170,16 @@ void TGIFSubImage::ResetFrame() {
 }
 
 TGIFColorMap& TGIFSubImage::ActiveMap() {
-  if (localMap_->EntryCount() > 0) return *localMap_;
+  if (localMap_.EntryCount() > 0) return localMap_;
   if (Image() != nullptr && Image()->GlobalMap().EntryCount() > 0) return Image()->GlobalMap();
-  return *localMap_;
+  return localMap_;
 }
 
 void TGIFSubImage::UpdatePackedFields() {
-  if (localMap_->EntryCount() > 0) {
+  if (localMap_.EntryCount() > 0) {
     int packed = fmt::LocalTableFlag;
-    if (localMap_->UsageOrdered()) packed |= fmt::LocalSortFlag;
-    packed |= (localMap_->TableBits() - 1) & fmt::TableSizeMask;
+    if (localMap_.UsageOrdered()) packed |= fmt::LocalSortFlag;
+    packed |= (localMap_.TableBits() - 1) & fmt::TableSizeMask;
     Descriptor.PackedFields = static_cast<uint8_t>(packed);
   } else {
     // Keeps the interlace and reserved bits; clears table flag, sort and size.
@@ -187,17 +188,16 @@ void TGIFSubImage::UpdatePackedFields() {
 }
 
 TGIFFormatVersion TGIFSubImage::FormatVersion() const {
-  if (localMap_->UsageOrdered()) return fv89a;
+  if (localMap_.UsageOrdered()) return fv89a;
   TGIFFormatVersion version = fv87a;
-  for (int i = 0; i < extensions_->ItemCount() && version < fv89a; ++i)
-    version = std::max(version, extensions_->ItemAt(i).FormatVersion());
+  for (int i = 0; i < extensions_.ItemCount() && version < fv89a; ++i)
+    version = std::max(version, extensions_.ItemAt(i).FormatVersion());
   return version;
 }
 
 // ---- TGIFImage ---------------------------------------------------------------
 
-TGIFImage::TGIFImage()
-    : frames_(std::make_unique<TGIFImageList>(this)), header_(std::make_unique<TGIFHeader>(this)) {
+TGIFImage::TGIFImage() : frames_(this), header_(this) {
   Compression = LibrarySettings().Compression;
   MaxPixels = LibrarySettings().MaxPixels;
   MemoryBudget = DocumentMemoryBudget();
@@ -209,25 +209,25 @@ TGIFImage::~TGIFImage() {
 }
 
 void TGIFImage::ClearAll() {
-  frames_->DeleteAll();
+  frames_.DeleteAll();
   reservedPixels_ = 0;
-  header_->ColorMap().ResetEntries();
-  header_->Screen.ScreenWidth = 0;
-  header_->Screen.ScreenHeight = 0;
-  header_->UpdatePackedFields();
+  header_.ColorMap().ResetEntries();
+  header_.Screen.ScreenWidth = 0;
+  header_.Screen.ScreenHeight = 0;
+  header_.UpdatePackedFields();
 }
 
 TGIFFormatVersion TGIFImage::FormatVersion() const {
   TGIFFormatVersion version = fvNone;
-  for (int i = 0; i < frames_->Count() && version < fv89a; ++i)
-    version = std::max(version, frames_->Frame(i).FormatVersion());
+  for (int i = 0; i < frames_.Count() && version < fv89a; ++i)
+    version = std::max(version, frames_.Frame(i).FormatVersion());
   return version;
 }
 
 int TGIFImage::PixelBits() const {
-  int bits = header_->ColorMap().TableBits();
-  for (int i = 0; i < frames_->Count(); ++i)
-    bits = std::max(bits, frames_->Frame(i).LocalMap().TableBits());
+  int bits = header_.ColorMap().TableBits();
+  for (int i = 0; i < frames_.Count(); ++i)
+    bits = std::max(bits, frames_.Frame(i).LocalMap().TableBits());
   return bits;
 }
 

@@ -96,8 +96,8 @@ class TGIFHeader : public TGIFItem {
 
   TLogicalScreenDescriptor Screen;
 
-  TGIFGlobalColorMap& ColorMap() { return *colorMap_; }
-  const TGIFGlobalColorMap& ColorMap() const { return *colorMap_; }
+  TGIFGlobalColorMap& ColorMap() { return colorMap_; }
+  const TGIFGlobalColorMap& ColorMap() const { return colorMap_; }
 
   TGIFFormatVersion FormatVersion() const override;
   void Assign(const TPersistent* source) override;
@@ -110,7 +110,7 @@ class TGIFHeader : public TGIFItem {
   void LoadFromStream(TStream& stream) override;
 
  private:
-  std::unique_ptr<TGIFGlobalColorMap> colorMap_;
+  TGIFGlobalColorMap colorMap_;
 };
 
 // The image descriptor in file order.
@@ -136,10 +136,10 @@ class TGIFSubImage : public TGIFItem {
   uint8_t* PixelData() { return pixels_.get(); }
   const uint8_t* PixelData() const { return pixels_.get(); }
   std::size_t PixelDataSize() const { return pixelSize_; }
-  TGIFLocalColorMap& LocalMap() { return *localMap_; }
-  const TGIFLocalColorMap& LocalMap() const { return *localMap_; }
-  TGIFExtensionList& Extensions() { return *extensions_; }
-  const TGIFExtensionList& Extensions() const { return *extensions_; }
+  TGIFLocalColorMap& LocalMap() { return localMap_; }
+  const TGIFLocalColorMap& LocalMap() const { return localMap_; }
+  TGIFExtensionList& Extensions() { return extensions_; }
+  const TGIFExtensionList& Extensions() const { return extensions_; }
 
   bool HasTransparency() const { return hasTransparency_; }
   void SetHasTransparency(bool value) { hasTransparency_ = value; }
@@ -166,8 +166,10 @@ class TGIFSubImage : public TGIFItem {
  private:
   TZeroedBlock pixels_;
   std::size_t pixelSize_ = 0;
-  std::unique_ptr<TGIFLocalColorMap> localMap_;
-  std::unique_ptr<TGIFExtensionList> extensions_;
+  // Parts of the frame rather than allocations of their own: a document of
+  // a few pixels is made of little else.
+  TGIFLocalColorMap localMap_;
+  TGIFExtensionList extensions_;
   bool hasTransparency_ = false;
   TGIFGraphicControlExtension* graphicControl_ = nullptr;
 };
@@ -203,20 +205,20 @@ class TGIFImage : public TGraphic, public TGIFWarningSink {
   ~TGIFImage() override;
   const char* ClassName() const override { return "TGIFImage"; }
 
-  TGIFHeader& Header() { return *header_; }
-  const TGIFHeader& Header() const { return *header_; }
-  TGIFImageList& Frames() { return *frames_; }
-  const TGIFImageList& Frames() const { return *frames_; }
-  TGIFGlobalColorMap& GlobalMap() { return header_->ColorMap(); }
-  const TGIFGlobalColorMap& GlobalMap() const { return header_->ColorMap(); }
+  TGIFHeader& Header() { return header_; }
+  const TGIFHeader& Header() const { return header_; }
+  TGIFImageList& Frames() { return frames_; }
+  const TGIFImageList& Frames() const { return frames_; }
+  TGIFGlobalColorMap& GlobalMap() { return header_.ColorMap(); }
+  const TGIFGlobalColorMap& GlobalMap() const { return header_.ColorMap(); }
 
   TGIFFormatVersion FormatVersion() const;
-  int ScreenWidth() const { return header_->Screen.ScreenWidth; }
-  int ScreenHeight() const { return header_->Screen.ScreenHeight; }
+  int ScreenWidth() const { return header_.Screen.ScreenWidth; }
+  int ScreenHeight() const { return header_.Screen.ScreenHeight; }
   int PixelBits() const;
   int ColorRes() const { return PixelBits() - 1; }
-  uint8_t BackgroundIndex() const { return header_->Screen.BackgroundColorIndex; }
-  bool IsEmpty() const override { return frames_->ItemCount() == 0; }
+  uint8_t BackgroundIndex() const { return header_.Screen.BackgroundColorIndex; }
+  bool IsEmpty() const override { return frames_.ItemCount() == 0; }
 
   // Drops every frame, empties the global map and zeroes the screen size; the
   // background index and aspect byte stay.
@@ -259,8 +261,9 @@ class TGIFImage : public TGraphic, public TGIFWarningSink {
   }
 
  private:
-  std::unique_ptr<TGIFImageList> frames_;
-  std::unique_ptr<TGIFHeader> header_;
+  // Parts of the document rather than allocations of their own.
+  TGIFImageList frames_;
+  TGIFHeader header_;
   uint64_t reservedPixels_ = 0;  // bytes of pixels counted against MemoryBudget
 };
 

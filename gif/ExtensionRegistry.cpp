@@ -35,7 +35,7 @@ const TGIFExtensionKind* PeekExtensionKind(TStream& stream) {
   const int64_t labelPosition = stream.Position();
   const TGIFExtensionKind* kind = nullptr;
   uint8_t label = 0;
-  if (stream.Read(&label, 1) == 1) kind = LabelRegistry().FindKind(label);
+  if (stream.ReadByte(label)) kind = LabelRegistry().FindKind(label);
   // Each step reads on where the previous one stopped, until a kind settles on
   // itself. A step that changes the kind has consumed bytes, so the chain ends
   // at the latest where the data does.

@@ -93,7 +93,7 @@ void TGIFGraphicControlExtension::LoadFromStream(TStream& stream) {
   TSubBlockReader chain(stream);
   uint8_t block[TSubBlockReader::MaxLength];
   const std::size_t length = chain.NextLength();
-  const std::size_t arrived = stream.Read(block, length);
+  const std::size_t arrived = stream.ReadSome(block, length);
   uint8_t fields[4] = {0, 0, 0, 0};
   std::memcpy(fields, block, std::min(arrived, sizeof fields));
   record_ = TGraphicControlRecord{};
@@ -175,10 +175,12 @@ void WriteTextBlocks(TStream& stream, const std::vector<std::string>& lines) {
 
 void ReadTextBlocks(TStream& stream, std::vector<std::string>& lines) {
   lines.clear();
+  lines.reserve(TSubBlockReader::CountAhead(stream));
   TSubBlockReader chain(stream);
-  uint8_t block[TSubBlockReader::MaxLength];
+  uint8_t spare[TSubBlockReader::MaxLength];
+  const uint8_t* block = nullptr;
   // A run that ends with the data instead of a zero byte still yields its lines.
-  while (const std::size_t length = chain.Next(block)) {
+  while (const std::size_t length = chain.Next(block, spare)) {
     const void* nul = std::memchr(block, '\0', length);
     const auto* text = reinterpret_cast<const char*>(block);
     lines.emplace_back(

@@ -227,7 +227,7 @@ bool LZWDecoder::Refill(int width) {
 }
 
 std::size_t LZWDecoder::ReadSubBlock(std::size_t length) {
-  const std::size_t count = stream_.Read(bits_ + 2, length);
+  const std::size_t count = stream_.ReadSome(bits_ + 2, length);
   if (count == length) return count;
   // Reading first and asking about the stream's size only when short keeps
   // file streams from seeking once per sub-block.
@@ -536,7 +536,7 @@ std::size_t DecodeImageData(TGIFSubImage& frame, TStream& stream) {
   const std::size_t filled = fill != 0 ? size : 0;
 
   uint8_t minCodeSize = 0;
-  if (stream.Read(&minCodeSize, 1) != 1) return filled;
+  if (!stream.ReadByte(minCodeSize)) return filled;
   // Roots of 12 bits would leave no room in the table for the clear and end
   // codes, let alone for strings.
   if (minCodeSize >= kMaxCodeWidth) RaiseGIFError(msg::BadCodeSize);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <typeinfo>
 
 #include "gif/Messages.h"
 
@@ -35,55 +36,80 @@ void TStream::WriteBuffer(const void* buffer, std::size_t count) {
 TMemoryStream::TMemoryStream(const void* bytes, std::size_t count)
     : data_(static_cast<const uint8_t*>(bytes), static_cast<const uint8_t*>(bytes) + count) {}
 
-std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
-  if (position_ >= data_.size()) return 0;
-  // Readers take most fields a byte at a time.
-  if (count == 1) {
-    *static_cast<uint8_t*>(buffer) = data_[position_++];
-    return 1;
+std::size_t TMemoryStream::Here() const {
+  return WindowNext() != nullptr ? static_cast<std::size_t>(WindowNext() - WindowBegin())
+                                 : position_;
+}
+
+void TMemoryStream::MoveTo(std::size_t position) {
+  // A class derived from this one may count or refuse reads in its own Read,
+  // which then has to see every one of them: only this class itself hands
+  // its bytes out in place. While an object is still being constructed its
+  // type reads as this class, so the window opens at the first call that
+  // comes here, not in a constructor.
+  if (position <= data_.size() && !data_.empty() && typeid(*this) == typeid(TMemoryStream)) {
+    SetWindow(data_.data(), data_.data() + position, data_.data() + data_.size());
+  } else {
+    SetWindow(nullptr, nullptr, nullptr);
+    position_ = position;
   }
-  const std::size_t n = std::min(count, data_.size() - position_);
-  std::memcpy(buffer, data_.data() + position_, n);
-  position_ += n;
+}
+
+std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
+  const std::size_t here = Here();
+  if (here >= data_.size()) {
+    MoveTo(here);
+    return 0;
+  }
+  const std::size_t n = std::min(count, data_.size() - here);
+  std::memcpy(buffer, data_.data() + here, n);
+  MoveTo(here + n);
   return n;
 }
 
 std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   if (count == 0) return 0;
   const auto* bytes = static_cast<const uint8_t*>(buffer);
+  const std::size_t here = Here();
   // A write past the end after a seek leaves zero bytes in between.
-  if (position_ > data_.size()) data_.resize(position_);
-  const std::size_t overwritten = std::min(count, data_.size() - position_);
+  if (here > data_.size()) data_.resize(here);
+  const std::size_t overwritten = std::min(count, data_.size() - here);
   // An empty vector's storage may be null, which memcpy must not see even for
   // zero bytes.
-  if (overwritten > 0) std::memcpy(data_.data() + position_, bytes, overwritten);
+  if (overwritten > 0) std::memcpy(data_.data() + here, bytes, overwritten);
   if (overwritten < count) {
     // Grow geometrically so that many small writes stay linear overall, from
     // 64 KiB so that most GIF files need a single allocation (pages the file
     // never reaches are never touched). The new bytes are appended, not
     // zeroed and then copied over.
-    const std::size_t end = position_ + count;
+    const std::size_t end = here + count;
     if (end > data_.capacity())
       data_.reserve(std::max({end, data_.capacity() * 2, MinimumCapacity}));
     data_.insert(data_.end(), bytes + overwritten, bytes + count);
   }
-  position_ += count;
+  MoveTo(here + count);
   return count;
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
   int64_t base = 0;
-  if (origin == TSeekOrigin::soCurrent) base = static_cast<int64_t>(position_);
+  if (origin == TSeekOrigin::soCurrent) base = static_cast<int64_t>(Here());
   if (origin == TSeekOrigin::soEnd) base = static_cast<int64_t>(data_.size());
   int64_t target = base + offset;
   if (target < 0) target = 0;
-  position_ = static_cast<std::size_t>(target);
+  MoveTo(static_cast<std::size_t>(target));
   return target;
+}
+
+void TMemoryStream::Reserve(std::size_t bytes) {
+  const std::size_t here = Here();
+  data_.reserve(bytes);
+  MoveTo(here);
 }
 
 void TMemoryStream::Clear() {
   data_.clear();
-  position_ = 0;
+  MoveTo(0);
 }
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
@@ -92,7 +118,7 @@ void TMemoryStream::LoadFromFile(const std::string& fileName) {
   std::vector<uint8_t> bytes(static_cast<std::size_t>(size));
   file.ReadBuffer(bytes.data(), bytes.size());
   data_ = std::move(bytes);
-  position_ = 0;
+  MoveTo(0);
 }
 
 void TMemoryStream::SaveToFile(const std::string& fileName) {

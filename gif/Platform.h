@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -77,11 +78,70 @@ class TStream {
   virtual int64_t Seek(int64_t offset, TSeekOrigin origin) = 0;
   virtual int64_t Size();
 
-  int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
-  void SetPosition(int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
+  int64_t Position() { return next_ != nullptr ? next_ - begin_ : Seek(0, TSeekOrigin::soCurrent); }
+  void SetPosition(int64_t position) {
+    if (next_ != nullptr && position >= 0 && position <= end_ - begin_)
+      next_ = begin_ + position;
+    else
+      Seek(position, TSeekOrigin::soBeginning);
+  }
+  // Moves the position by offset bytes, either way.
+  void Skip(int64_t offset) {
+    if (next_ != nullptr && offset >= begin_ - next_ && offset <= end_ - next_)
+      next_ += offset;
+    else
+      Seek(offset, TSeekOrigin::soCurrent);
+  }
+
+  // Read, for the many small reads of a parser: the bytes of a stream over
+  // memory are taken in place, without a virtual call.
+  std::size_t ReadSome(void* buffer, std::size_t count) {
+    // 1 <= count <= the bytes in place; 0 goes to Read, as memcpy must not
+    // see the null window of other streams.
+    if (count - 1 < static_cast<std::size_t>(end_ - next_)) {
+      std::memcpy(buffer, next_, count);
+      next_ += count;
+      return count;
+    }
+    return Read(buffer, count);
+  }
+  // The next count bytes where the stream holds them, the position moved
+  // past them; null, with the position unchanged, for a stream that does not
+  // hold them in memory or has fewer left.
+  const uint8_t* TakeInPlace(std::size_t count) {
+    if (count > static_cast<std::size_t>(end_ - next_)) return nullptr;
+    const uint8_t* taken = next_;
+    next_ += count;
+    return taken;
+  }
+  bool ReadByte(uint8_t& byte) {
+    if (next_ != end_) {
+      byte = *next_++;
+      return true;
+    }
+    return Read(&byte, 1) == 1;
+  }
 
   void ReadBuffer(void* buffer, std::size_t count);
   void WriteBuffer(const void* buffer, std::size_t count);
+
+ protected:
+  // Bytes a stream holds in memory, position 0 at begin, the current
+  // position at next: what the inline reads and moves above work on. A
+  // stream keeps them in step with its position, or leaves all three null
+  // (then every call goes to its virtual functions).
+  void SetWindow(const uint8_t* begin, const uint8_t* next, const uint8_t* end) {
+    begin_ = begin;
+    next_ = next;
+    end_ = end;
+  }
+  const uint8_t* WindowNext() const { return next_; }
+  const uint8_t* WindowBegin() const { return begin_; }
+
+ private:
+  const uint8_t* begin_ = nullptr;
+  const uint8_t* next_ = nullptr;
+  const uint8_t* end_ = nullptr;
 };
 
 // A stream over a growable block of memory.
@@ -102,15 +162,20 @@ class TMemoryStream : public TStream {
   void Clear();
   // Room for `bytes` in all, so that writes up to there never move the data:
   // pages that are never written are never touched.
-  void Reserve(std::size_t bytes) { data_.reserve(bytes); }
+  void Reserve(std::size_t bytes);
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName);
 
  private:
   static constexpr std::size_t MinimumCapacity = 65536;
 
+  // The position, wherever it is kept.
+  std::size_t Here() const;
+  // Sets the position, and hands the bytes to the inline reads when it can.
+  void MoveTo(std::size_t position);
+
   std::vector<uint8_t> data_;
-  std::size_t position_ = 0;
+  std::size_t position_ = 0;  // the position while the inline reads have no window
 };
 
 // A stream on a named file.

@@ -17,13 +17,13 @@ namespace {
 // Reads up to the first byte that is not 0; false when the data ends first.
 bool ReadBlockByte(TStream& stream, uint8_t& byte) {
   do {
-    if (stream.Read(&byte, 1) != 1) return false;
+    if (!stream.ReadByte(byte)) return false;
   } while (byte == 0);
   return true;
 }
 
 void StepBack(TStream& stream) {
-  stream.Seek(-1, TSeekOrigin::soCurrent);
+  stream.Skip(-1);
 }
 
 }  // namespace
@@ -77,8 +77,8 @@ void TGIFImage::LoadFromStream(TStream& stream) {
   ClearAll();
   const int64_t start = stream.Position();
   try {
-    header_->LoadFromStream(stream);
-    frames_->LoadFromStream(stream, *this);
+    header_.LoadFromStream(stream);
+    frames_.LoadFromStream(stream, *this);
     TGIFTrailer trailer(this);
     trailer.LoadFromStream(stream);
   } catch (...) {
@@ -144,7 +144,7 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
   Extensions().LoadFromStream(stream, *this);
 
   uint8_t byte = 0;
-  if (stream.Read(&byte, 1) != 1) return;
+  if (!stream.ReadByte(byte)) return;
   StepBack(stream);
   // Extensions followed by the trailer or a zero byte form a frame without image.
   if (byte == fmt::Trailer || byte == 0) return;
@@ -183,7 +183,7 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
 
 void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage& frame) {
   uint8_t next = 0;
-  if (stream.Read(&next, 1) != 1) return;
+  if (!stream.ReadByte(next)) return;
   while (next != fmt::ImageSeparator && next != fmt::Trailer) {
     if (next != fmt::ExtensionIntroducer) {
       ReportWarning(1, msg::BadExtensionIntroducer);
@@ -191,20 +191,20 @@ void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage& frame) {
     }
     const TGIFExtensionKind* kind = PeekExtensionKind(stream);
     if (kind == nullptr) RaiseGIFError(msg::UnknownExtension);
-    stream.Seek(-1, TSeekOrigin::soCurrent);
+    stream.Skip(-1);
     // Owned here until loaded: a load that raises frees it, unlisted.
     std::unique_ptr<TGIFExtension> extension = kind->ConstructForFrame(frame);
     extension->LoadFromStream(stream);
     Append(std::move(extension));
-    if (stream.Read(&next, 1) != 1) return;
+    if (!stream.ReadByte(next)) return;
   }
   // The caller reads the byte that ended the run.
-  stream.Seek(-1, TSeekOrigin::soCurrent);
+  stream.Skip(-1);
 }
 
 void TGIFTrailer::LoadFromStream(TStream& stream) {
   uint8_t byte = 0;
-  if (stream.Read(&byte, 1) == 1 && byte != fmt::Trailer) ReportWarning(1, msg::BadTrailer);
+  if (stream.ReadByte(byte) && byte != fmt::Trailer) ReportWarning(1, msg::BadTrailer);
 }
 
 }  // namespace gif

@@ -13,7 +13,7 @@ namespace gif {
 std::size_t TSubBlockReader::NextLength() {
   if (done_) return 0;
   uint8_t length = 0;
-  if (stream_.Read(&length, 1) != 1) {
+  if (!stream_.ReadByte(length)) {
     done_ = true;
     return 0;
   }
@@ -27,9 +27,31 @@ std::size_t TSubBlockReader::Next(uint8_t* block) {
   return length;
 }
 
+std::size_t TSubBlockReader::Next(const uint8_t*& bytes, uint8_t* spare) {
+  const std::size_t length = NextLength();
+  if (length == 0) return 0;
+  bytes = stream_.TakeInPlace(length);
+  if (bytes == nullptr) {
+    ReadExact(stream_, spare, length);
+    bytes = spare;
+  }
+  return length;
+}
+
+std::size_t TSubBlockReader::CountAhead(TStream& stream) {
+  const int64_t start = stream.Position();
+  TSubBlockReader chain(stream);
+  std::size_t count = 0;
+  while (const std::size_t length = chain.NextLength()) {
+    ++count;
+    stream.Skip(static_cast<int64_t>(length));
+  }
+  stream.SetPosition(start);
+  return count;
+}
+
 bool TSubBlockReader::SkipRest() {
-  while (const std::size_t length = NextLength())
-    stream_.Seek(static_cast<int64_t>(length), TSeekOrigin::soCurrent);
+  while (const std::size_t length = NextLength()) stream_.Skip(static_cast<int64_t>(length));
   return terminated_;
 }
 

@@ -25,6 +25,9 @@ class TSubBlockReader {
   // data ends in place of a length byte. Raises "Premature end of data" when
   // the data ends inside the sub-block.
   std::size_t Next(uint8_t* block);
+  // Next without a copy where the stream holds the bytes in memory: bytes
+  // then points there, else into spare (room for MaxLength bytes).
+  std::size_t Next(const uint8_t*& bytes, uint8_t* spare);
   // Reads the next length byte alone; 0 as for Next. The caller reads the
   // sub-block's bytes itself.
   std::size_t NextLength();
@@ -33,6 +36,9 @@ class TSubBlockReader {
   // sub-blocks are sought over, not read: a length beyond the data leaves the
   // stream past its end, where every later read finds nothing.
   bool SkipRest();
+  // The sub-blocks from the position of stream to the end of its chain, the
+  // position left where it was; for sizing what will hold them.
+  static std::size_t CountAhead(TStream& stream);
   // The terminator has been read.
   bool Terminated() const { return terminated_; }
   // No sub-block is left: the terminator was read or the data ended.

@@ -50,8 +50,8 @@ void TGIFImage::SaveToStream(TStream& stream) {
   // The blocks reach the target gathered into a few large writes.
   TWriteBuffer gathered(stream);
   try {
-    header_->SaveToStream(gathered);
-    frames_->SaveToStream(gathered);
+    header_.SaveToStream(gathered);
+    frames_.SaveToStream(gathered);
     TGIFTrailer trailer(this);
     trailer.SaveToStream(gathered);
     gathered.Flush();

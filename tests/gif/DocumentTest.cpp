@@ -275,3 +275,45 @@ TEST(Platform, MemoryStreamOverwritesAppendsAndFillsGaps) {
   EXPECT_EQ(stream.Read(rest, sizeof rest), 6u);
   EXPECT_EQ(std::string(rest, 3), "9a;");
 }
+
+TEST(Platform, MemoryStreamInlineReadsFollowThePosition) {
+  TMemoryStream stream(std::vector<uint8_t>{'G', 'I', 'F', '8', '9', 'a', ';'});
+  char three[3] = {};
+  uint8_t byte = 0;
+  EXPECT_EQ(stream.ReadSome(three, 3), 3u);
+  EXPECT_TRUE(stream.ReadByte(byte));
+  EXPECT_EQ(byte, '8');
+  stream.Skip(-2);
+  EXPECT_EQ(stream.Position(), 2);
+  EXPECT_EQ(stream.Read(three, 3), 3u);  // the virtual read goes on from there
+  EXPECT_EQ(std::string(three, 3), "F89");
+  // Growing the storage moves the bytes; reads follow them.
+  stream.Reserve(1 << 20);
+  EXPECT_TRUE(stream.ReadByte(byte));
+  EXPECT_EQ(byte, 'a');
+  stream.Skip(10);  // past the end: nothing to read, writes fill the gap
+  EXPECT_EQ(stream.Position(), 16);
+  EXPECT_FALSE(stream.ReadByte(byte));
+  EXPECT_EQ(stream.ReadSome(three, 3), 0u);
+  stream.WriteBuffer("!", 1);
+  EXPECT_EQ(stream.Size(), 17);
+  stream.SetPosition(6);
+  EXPECT_EQ(stream.ReadSome(three, 2), 2u);
+  EXPECT_EQ(std::string(three, 2), std::string(";\0", 2));
+
+  // A derived stream sees every read in its own Read.
+  class TCounting : public TMemoryStream {
+   public:
+    using TMemoryStream::TMemoryStream;
+    std::size_t Read(void* buffer, std::size_t count) override {
+      ++reads;
+      return TMemoryStream::Read(buffer, count);
+    }
+    int reads = 0;
+  } counting(std::vector<uint8_t>{1, 2, 3, 4});
+  EXPECT_TRUE(counting.ReadByte(byte));
+  EXPECT_EQ(counting.ReadSome(three, 2), 2u);
+  counting.SetPosition(0);
+  EXPECT_TRUE(counting.ReadByte(byte));
+  EXPECT_EQ(counting.reads, 3);
+}
