@@ -128,6 +128,26 @@ TEST(LZWEncoder, SameBytesAsGiflibsEncoder) {
   }
 }
 
+TEST(LZWEncoder, ReusedEncoderRunsThroughItsGenerations) {
+  // A reused encoder tells the entries of its single-pixel strings' table
+  // apart by a count of resets, which wraps after 2^20 - 1 of them. A frame
+  // of one reset, then enough one-pixel frames to use up the count: the next
+  // frame's reset wraps it, and the first frame's entries must not count.
+  const auto encoder = std::make_unique_for_overwrite<TLZWEncoder>();
+  const Bytes first = Noise(48 * 48, 8, 1), second = Noise(48 * 48, 8, 2);
+  TMemoryStream before, after, sink;
+  encoder->Encode(before, 8, 256, first.data(), false, 48, 48);
+  const uint8_t pixel = 1;
+  for (int frame = 2; frame <= 0xFFFFF; ++frame) {
+    sink.SetPosition(0);
+    encoder->Encode(sink, 2, 4, &pixel, false, 1, 1);
+  }
+  encoder->Encode(after, 8, 256, second.data(), false, 48, 48);
+  EXPECT_EQ(before.Bytes(), GiflibImageData(first, 48, 48, 8));
+  EXPECT_EQ(after.Bytes(), GiflibImageData(second, 48, 48, 8));
+  EXPECT_EQ(sink.Bytes(), Lzw({pixel}, 1, 1, 2));
+}
+
 TEST(LZWEncoder, ResetsWhenTheNextCodeWouldBe4095) {
   const Bytes pixels = Noise(200 * 200, 8, 42);
   const Bytes data = Lzw(pixels, 200, 200, 8);
