@@ -24,6 +24,16 @@ constexpr int MaxCodeWidth = 12;
 constexpr int CodeSpace = 4096;
 constexpr int LastAssignableCode = 4095;
 
+// pointer, unchanged, with where it came from hidden from the compiler: an
+// address formed from it and an index is then not re-associated into a
+// longer chain of additions through the index, which the LZW loop's hits
+// wait on.
+template <typename T>
+T* Opaque(T* pointer) {
+  __asm__("" : "+r"(pointer));
+  return pointer;
+}
+
 // The calling thread's LZW encoder, kept between frames and saves; freed when
 // the thread ends. Default-initialised: the encoder clears the parts of its
 // tables it uses as it first reaches them.
@@ -289,7 +299,11 @@ void TLZWEncoder::EncodeStrings() {
         const uint32_t pixel = *p;
         const uint32_t bucket = pixel & (Buckets - 1);
         const uint32_t tag = (pixel >> 4) << 12;
-        uint16_t& entry = recent_[stringCode][bucket];
+        // The pixel's column of entries, then the string's row in it: the
+        // load that continues a string waits on one shift and one addition.
+        auto* const column = Opaque(reinterpret_cast<unsigned char*>(&recent_[0][bucket]));
+        uint16_t& entry =
+            *reinterpret_cast<uint16_t*>(column + std::size_t{stringCode} * sizeof recent_[0]);
         // An entry with this pixel's tag leaves the code alone, which is
         // nonzero; any other entry leaves something of 0 or 4096 and more.
         const uint32_t tagged = entry ^ tag;
