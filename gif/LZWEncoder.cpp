@@ -84,9 +84,8 @@ void TGIFEncoder::Encode(TStream& stream, int bitsPerPixel, int colorLimit, cons
     throw;
   }
   FlushPacked();
-  writer.FlushBlock();
+  writer.WriteTerminator();
   writer_ = nullptr;
-  PutByte(stream, 0);
 }
 
 void TGIFEncoder::EmitCode(int code) {

@@ -47,14 +47,17 @@ class TGIFEncoder {
     int codeWidth;         // width of the next code, 3..12
 
     // Appends the code; every complete byte goes to the buffer at once, and
-    // the partial byte is already in place with its high bits 0.
+    // the partial byte is already in place with its high bits 0. Worked in
+    // locals: the byte stores could otherwise alias the fields and make the
+    // compiler reload them after each one.
     void Pack(int code) {
-      accumulator |= static_cast<uint64_t>(code) << bitCount;
-      bitCount += codeWidth;
-      for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(accumulator >> (8 * i));
-      out += bitCount >> 3;
-      accumulator >>= bitCount & ~7;
-      bitCount &= 7;
+      const uint64_t bits = accumulator | (static_cast<uint64_t>(code) << bitCount);
+      const int count = bitCount + codeWidth;
+      uint8_t* const to = out;
+      for (int i = 0; i < 8; ++i) to[i] = static_cast<uint8_t>(bits >> (8 * i));
+      out = to + (count >> 3);
+      accumulator = bits >> (count & ~7);
+      bitCount = count & 7;
     }
   };
 
