@@ -154,6 +154,17 @@ void TGIFSubImage::AllocatePixels() {
   pixelSize_ = size;
 }
 
+bool TGIFSubImage::AllocatePixelsToWrite() {
+  FreePixels();
+  const std::size_t size = std::size_t{Descriptor.Width} * Descriptor.Height;
+  if (size == 0) return true;
+  bool zeroed = true;
+  pixels_ = AllocateForWriting(size, zeroed);
+  if (!pixels_) RaiseGIFError(msg::OutOfMemory);
+  pixelSize_ = size;
+  return zeroed;
+}
+
 void TGIFSubImage::FreePixels() {
   pixels_.reset();
   pixelSize_ = 0;

@@ -151,6 +151,9 @@ class TGIFSubImage : public TGIFItem {
   bool IsEmpty() const;
   // Frees any buffer, then allocates Width x Height zero bytes (none for 0).
   void AllocatePixels();
+  // AllocatePixels for a caller that writes every byte itself, as the decoder
+  // does: false when the bytes are not zeros but left from an earlier frame.
+  bool AllocatePixelsToWrite();
   void FreePixels();
   // Empties the frame: extensions, local map, pixels, size, transparency links.
   void ResetFrame();

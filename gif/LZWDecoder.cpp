@@ -525,26 +525,33 @@ void Deinterlace(uint8_t* pixels, std::size_t width, int height) {
 }  // namespace
 
 std::size_t DecodeImageData(TGIFSubImage& frame, TStream& stream) {
-  frame.AllocatePixels();
+  const bool zeroed = frame.AllocatePixelsToWrite();
   const std::size_t size = frame.PixelDataSize();
   uint8_t fill = 0;
   if (frame.HasTransparency() && frame.GraphicControl() != nullptr)
     fill = frame.GraphicControl()->TransparentColorIndex();
-  // The buffer comes zeroed, and its pages are handed out only as they are
-  // written: a fill of 0 leaves what the data never reaches untouched.
+  // A fresh buffer comes zeroed, and its pages are handed out only as they
+  // are written: a fill of 0 leaves what the data never reaches untouched.
   if (fill != 0 && frame.PixelData() != nullptr) std::memset(frame.PixelData(), fill, size);
   const std::size_t filled = fill != 0 ? size : 0;
+  // The bytes from `written` on that the decoder never reached: a buffer left
+  // from an earlier frame gets its zeros now. The bytes in use are returned.
+  const auto finish = [&](std::size_t written) {
+    if (zeroed || fill != 0 || written >= size) return std::max(filled, written);
+    std::memset(frame.PixelData() + written, 0, size - written);
+    return size;
+  };
 
   uint8_t minCodeSize = 0;
-  if (!stream.ReadByte(minCodeSize)) return filled;
+  if (!stream.ReadByte(minCodeSize)) return finish(0);
   // Roots of 12 bits would leave no room in the table for the clear and end
   // codes, let alone for strings.
   if (minCodeSize >= kMaxCodeWidth) RaiseGIFError(msg::BadCodeSize);
 
   LZWDecoder decoder(frame, stream, minCodeSize, frame.PixelData(), size, fill);
   decoder.Run();
-  if (!frame.IsInterlaced() || frame.PixelData() == nullptr)
-    return std::max(filled, decoder.Written());
+  const std::size_t written = finish(decoder.Written());
+  if (!frame.IsInterlaced() || frame.PixelData() == nullptr) return written;
   // Moving the rows to their places writes all of them.
   Deinterlace(frame.PixelData(), frame.Descriptor.Width, frame.Descriptor.Height);
   return size;

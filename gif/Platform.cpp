@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <typeinfo>
+#include <utility>
 
 #include "gif/Messages.h"
 
@@ -138,9 +140,45 @@ std::size_t RoundUp(std::size_t size, std::size_t unit) {
 
 }  // namespace
 
+// One freed mapped block, kept for the next large frame of about its size.
+// Shared by every thread; one block at most, so a closed document leaves no
+// more than one frame's pixels behind.
+class TBlockShelf {
+ public:
+  // Never destroyed: documents held by other static objects may free their
+  // blocks after this file's statics are gone.
+  static TBlockShelf& Get() {
+    static TBlockShelf* const shelf = new TBlockShelf;
+    return *shelf;
+  }
+  // Keeps the block, unmapping the one kept before.
+  void Put(uint8_t* block, std::size_t length) {
+    uint8_t* old = nullptr;
+    std::size_t oldLength = 0;
+    {
+      const std::lock_guard<std::mutex> hold(mutex_);
+      old = std::exchange(block_, block);
+      oldLength = std::exchange(length_, length);
+    }
+    if (old != nullptr) ::munmap(old, oldLength);
+  }
+  // The kept block when it is of length, null otherwise.
+  uint8_t* Take(std::size_t length) {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (block_ == nullptr || length_ != length) return nullptr;
+    length_ = 0;
+    return std::exchange(block_, nullptr);
+  }
+
+ private:
+  std::mutex mutex_;
+  uint8_t* block_ = nullptr;
+  std::size_t length_ = 0;
+};
+
 void TZeroedBlockDeleter::operator()(uint8_t* block) const {
   if (mapped != 0)
-    ::munmap(block, mapped);
+    TBlockShelf::Get().Put(block, mapped);
   else
     std::free(block);
 }
@@ -165,6 +203,17 @@ TZeroedBlock AllocateZeroed(std::size_t size) {
   // frame never needs. Without huge pages the block is simply 4 KiB pages.
   ::madvise(block, size / kHugePage * kHugePage, MADV_HUGEPAGE);
   return TZeroedBlock(block, TZeroedBlockDeleter{length});
+}
+
+TZeroedBlock AllocateForWriting(std::size_t size, bool& zeroed) {
+  zeroed = true;
+  if (size < kMappedFrom) return AllocateZeroed(size);
+  const std::size_t length = RoundUp(size, 4096);
+  if (uint8_t* kept = TBlockShelf::Get().Take(length)) {
+    zeroed = false;
+    return TZeroedBlock(kept, TZeroedBlockDeleter{length});
+  }
+  return AllocateZeroed(size);
 }
 
 std::string ExpandFileName(const std::string& fileName) {

@@ -219,6 +219,13 @@ using TZeroedBlock = std::unique_ptr<uint8_t[], TZeroedBlockDeleter>;
 // across many megabytes (as an LZW decoder does) misses the TLB far less.
 TZeroedBlock AllocateZeroed(std::size_t size);
 
+// `size` bytes that the caller is going to write in full, null when the memory
+// is not there. A large block freed before may be handed out again as it was
+// left (zeroed is then false): fresh pages cost the system a pass of zeroing
+// and a fault each, which a frame of many megapixels otherwise pays on every
+// load. Blocks that come fresh are zeroed, as from AllocateZeroed.
+TZeroedBlock AllocateForWriting(std::size_t size, bool& zeroed);
+
 // The absolute form of a file name, as shown in file error messages.
 std::string ExpandFileName(const std::string& fileName);
 

@@ -46,6 +46,23 @@ std::string FolderOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
 }
 
+// A handle on a file's folder for creating, renaming and syncing in it. A
+// folder that may be written and searched but not read gives a handle that
+// does all but the sync.
+int OpenFolderOf(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0 || errno != EACCES) return fd;
+  return ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
+// The process's id, asked once: it only makes temporary names unlikely to
+// meet, the exclusive create keeps them apart.
+unsigned long ProcessId() {
+  static const auto id = static_cast<unsigned long>(::getpid());
+  return id;
+}
+
 // A temporary file next to the target. It is removed when it goes out of scope
 // unless it has been renamed over the target. It is created, changed and
 // removed through a handle on its folder, so that it goes with the folder when
@@ -53,8 +70,7 @@ std::string FolderOf(const std::string& path) {
 class TTemporaryFile {
  public:
   // Creates the file; Error() tells whether that worked.
-  TTemporaryFile(const std::string& target, mode_t mode)
-      : folder_(::open(FolderOf(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC)) {
+  TTemporaryFile(const std::string& target, mode_t mode) : folder_(OpenFolderOf(target)) {
     if (folder_.Get() < 0) {
       error_ = errno;
       return;
@@ -68,7 +84,7 @@ class TTemporaryFile {
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0;; ++attempt) {
       leaf_ =
-          "." + base + "." + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".tmp";
+          "." + base + "." + std::to_string(ProcessId()) + "-" + std::to_string(++serial) + ".tmp";
       // O_EXCL: never write through a file or link that somebody else put there.
       // The descriptor is the one the content is written through: a file
       // made just now needs neither a lock nor truncating.
@@ -100,20 +116,28 @@ class TTemporaryFile {
     return stream;
   }
   // Gives the file the owner, group and permissions of existing; false when
-  // the system does not allow all of them.
+  // the system does not allow all of them. Through the descriptor, which
+  // spares each call a look-up of the name.
   bool TakeIdentity(const struct stat& existing) {
+    struct stat made {};
+    if (::fstat(fd_, &made) != 0) return false;
     // Owner first: a change of owner may clear the set-id bits that the mode
     // then restores. Only a privileged process may give a file away.
-    if ((existing.st_uid != ::geteuid() || existing.st_gid != ::getegid()) &&
-        ::fchownat(folder_.Get(), leaf_.c_str(), existing.st_uid, existing.st_gid, 0) != 0)
-      return false;
+    if (made.st_uid != existing.st_uid || made.st_gid != existing.st_gid) {
+      if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) return false;
+      made.st_mode = ~existing.st_mode;  // the mode is set afresh
+    }
     const mode_t mode = existing.st_mode & 07777;
-    if (::fchmodat(folder_.Get(), leaf_.c_str(), mode, 0) != 0) return false;
-    struct stat made {};
-    return ::fstatat(folder_.Get(), leaf_.c_str(), &made, 0) == 0 &&
-           made.st_uid == existing.st_uid && made.st_gid == existing.st_gid &&
-           (made.st_mode & 07777) == mode;
+    if ((made.st_mode & 07777) == mode) return true;
+    if (::fchmod(fd_, mode) != 0) return false;
+    // The system may drop a set-group-id bit it does not let this process
+    // give; any other mode it sets as asked.
+    if ((mode & (S_ISUID | S_ISGID)) == 0) return true;
+    return ::fstat(fd_, &made) == 0 && (made.st_mode & 07777) == mode;
   }
+  // Makes the rename durable. The new content is already on the device and
+  // the target already replaced, so a failure here is not reported.
+  void SyncFolder() { ::fsync(folder_.Get()); }
   // The target is named by its path: if the folder has moved, the rename fails
   // rather than replacing a file the caller did not name.
   void RenameTo(const std::string& target, const std::string& errorName) {
@@ -144,11 +168,15 @@ std::string ResolveTarget(const std::string& fileName, bool& exists, struct stat
   return target;
 }
 
-// Makes the rename itself durable. The new content is already on the device
-// and the target already replaced, so a failure here is not reported.
-void SyncFolderOf(const std::string& target) {
-  const TFileDescriptor fd(::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.Get() >= 0) ::fsync(fd.Get());
+// Opens an existing file to rewrite it: for reading and writing, or for
+// writing alone (readable false) when reading is refused. -1 and errno as
+// open leaves them when neither works.
+int OpenExisting(const std::string& name, int flags, bool& readable) {
+  readable = true;
+  const int fd = ::open(name.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC | flags);
+  if (fd >= 0 || errno != EACCES) return fd;
+  readable = false;
+  return ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | flags);
 }
 
 // Writes bytes over the file from its start and cuts it to their length, then
@@ -255,21 +283,21 @@ void WriteFileSafely(const std::string& fileName,
                      const std::function<void(TStream& file)>& writeContent,
                      const TFileCalls& calls) {
   if (fileName.empty()) RaiseCreateError(fileName, ENOENT);
-  bool exists = false;
-  struct stat existing {};
-  const std::string target = ResolveTarget(fileName, exists, existing);
-  if (exists && S_ISDIR(existing.st_mode)) RaiseCreateError(fileName, EISDIR);
-  // An existing file must be writable and not locked by a reader or writer.
-  // The lock is held until the file is replaced or rewritten. Reading it is
-  // needed only to rewrite it in place.
+  // An existing file must be writable (a folder is not) and not locked by a
+  // reader or writer. The lock is held until the file is replaced or
+  // rewritten. Reading it is needed only to rewrite it in place. The name is
+  // opened as it stands unless it is a symbolic link, which is looked into
+  // only then.
+  std::string target = fileName;
   bool readable = true;
-  int fd = -1;
-  if (exists) {
-    fd = ::open(target.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES) {
-      readable = false;
-      fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    }
+  int fd = OpenExisting(fileName, O_NOFOLLOW, readable);
+  bool exists = fd >= 0;
+  struct stat existing {};
+  if (fd < 0 && errno == ELOOP) {
+    target = ResolveTarget(fileName, exists, existing);
+    if (exists) fd = OpenExisting(target, 0, readable);
+  } else if (fd < 0 && errno != ENOENT) {
+    RaiseCreateError(fileName, errno);
   }
   const TFileDescriptor lock(fd);
   if (exists) {
@@ -278,11 +306,13 @@ void WriteFileSafely(const std::string& fileName,
     if (::fstat(lock.Get(), &existing) != 0) RaiseCreateError(fileName, errno);
   }
 
-  // Private while it is written; a new file gets the usual permissions
-  // (the process's umask applies to 0666).
+  // A replacement starts out with the permission bits of the file it
+  // replaces, so that under the usual umask it needs no change of mode; its
+  // owner and group are settled before it holds any content. A new file gets
+  // the usual permissions (the process's umask applies to 0666).
   std::unique_ptr<TTemporaryFile> temporary;
   if (!exists || existing.st_nlink == 1) {
-    temporary = std::make_unique<TTemporaryFile>(target, exists ? 0600 : 0666);
+    temporary = std::make_unique<TTemporaryFile>(target, exists ? existing.st_mode & 0777 : 0666);
     if (temporary->Error() != 0) {
       if (!exists) RaiseCreateError(fileName, temporary->Error());
       temporary.reset();
@@ -300,7 +330,7 @@ void WriteFileSafely(const std::string& fileName,
     file->Flush();
   }
   temporary->RenameTo(target, fileName);
-  SyncFolderOf(target);
+  temporary->SyncFolder();
 }
 
 }  // namespace gif

@@ -396,3 +396,44 @@ TEST(LZWDecoder, DecodesLikeThePixelStackDecoder) {
     ASSERT_EQ(ours, reference) << "round " << round;
   }
 }
+
+TEST(LZWDecoder, LargeFrameReadsZeroWhereItsDataEnds) {
+  // A frame of 4 MiB or more may be given the block of one freed before,
+  // whose bytes are still there; the pixels its data never reaches must
+  // read 0 all the same, interlaced or not.
+  constexpr int Side = 2048;
+  constexpr std::size_t Size = std::size_t{Side} * Side;
+  {
+    bool zeroed = false;
+    TZeroedBlock block = AllocateForWriting(Size, zeroed);
+    ASSERT_TRUE(block && zeroed);
+    std::memset(block.get(), 1, Size);
+  }
+  bool zeroed = true;
+  TZeroedBlock reused = AllocateForWriting(Size, zeroed);
+  ASSERT_TRUE(reused);
+  EXPECT_FALSE(zeroed);
+  EXPECT_EQ(reused[Size - 1], 1);
+  EXPECT_TRUE(AllocateForWriting(Size, zeroed) && zeroed);  // the shelf is empty now
+
+  for (const uint8_t packed : {uint8_t{0}, uint8_t{0x40}}) {
+    SCOPED_TRACE(packed == 0 ? "progressive" : "interlaced");
+    // Three pixels of 1, then the end code.
+    const Bytes file = Concat({Header(Side, Side), Descriptor(0, 0, Side, Side, packed),
+                               ImageData(2, {4, 1, 1, 1, 5}), Bytes{0x3B}});
+    reused.reset();  // the block of ones goes back to the shelf
+    {
+      TGIFImage doc;
+      TMemoryStream stream(file);
+      doc.LoadFromStream(stream);
+      const TGIFSubImage& frame = doc.Frames().Frame(0);
+      ASSERT_EQ(frame.PixelDataSize(), Size);
+      EXPECT_EQ(std::count(frame.PixelData(), frame.PixelData() + Size, 0), Size - 3);
+      EXPECT_TRUE(std::equal(frame.PixelData(), frame.PixelData() + 3, Bytes{1, 1, 1}.begin()));
+    }
+    // The next pass gets this frame's block back, ones included.
+    reused = AllocateForWriting(Size, zeroed);
+    ASSERT_FALSE(zeroed);
+    std::memset(reused.get(), 1, Size);
+  }
+}

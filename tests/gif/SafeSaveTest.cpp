@@ -297,6 +297,7 @@ TEST_F(SafeSave, FileKeepsItsIdentity) {
   const uid_t saver = ::geteuid() == 0 ? kNobody : ::geteuid();
   const std::vector<Case> cases = {
       {"the saver's own file", saver, 0640, 0755, false, false},
+      {"a file more open than the umask makes new ones", saver, 0666, 0755, false, false},
       {"a file with a second name", saver, 0640, 0755, true, true},
       {"a file in a folder the saver cannot write", saver, 0640, 0555, false, true},
       {"another user's file the saver may write", 0, 0666, 0777, false, true},
