@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -100,25 +99,18 @@ TEST(Writer, WritesReachTheTargetGathered) {
   EXPECT_EQ(target.bytes, Save(two.doc));
   EXPECT_EQ(target.sizes, std::vector<std::size_t>{target.bytes.size()});
 
-  // Writes of every size, some filling the buffer exactly and some larger
-  // than it: the same bytes in order, in writes of at least a full buffer
-  // but for the last.
+  // Pieces that fill the buffer exactly, larger ones and many small ones:
+  // the same bytes in order, in writes of at least a full buffer but for the
+  // last.
   constexpr std::size_t capacity = TWriteBuffer::Capacity;
-  std::mt19937 random(11);
+  std::vector<std::size_t> sizes = {0, capacity - 3, 3, capacity, capacity + 1, 1, capacity - 1};
+  for (int i = 0; i < 500; ++i) sizes.push_back(std::size_t(i * 37 % 300));
   Bytes expected;
   TRecordingStream gathered;
   {
     TWriteBuffer buffer(gathered);
-    for (const std::size_t size : {std::size_t{0}, capacity - 3, std::size_t{3}, capacity,
-                                   capacity + 1, std::size_t{1}, capacity - 1}) {
-      Bytes piece(size);
-      for (uint8_t& b : piece) b = uint8_t(random());
-      buffer.Write(piece.data(), piece.size());
-      expected.insert(expected.end(), piece.begin(), piece.end());
-    }
-    for (int i = 0; i < 500; ++i) {
-      Bytes piece(random() % 300);
-      for (uint8_t& b : piece) b = uint8_t(random());
+    for (const std::size_t size : sizes) {
+      const Bytes piece(size, uint8_t(expected.size() * 7 + size));
       buffer.Write(piece.data(), piece.size());
       expected.insert(expected.end(), piece.begin(), piece.end());
     }
