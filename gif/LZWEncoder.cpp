@@ -24,8 +24,8 @@ constexpr int MaxCodeWidth = 12;
 constexpr int CodeSpace = 4096;
 constexpr int LastAssignableCode = 4095;
 
-// pointer, unchanged, with where it came from hidden from the compiler: an
-// address formed from it and an index is then not re-associated into a
+// Returns pointer unchanged, but hides where it came from from the compiler:
+// an address formed from it and an index is then not re-associated into a
 // longer chain of additions through the index, which the LZW loop's hits
 // wait on.
 template <typename T>

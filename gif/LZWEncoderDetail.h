@@ -254,8 +254,8 @@ class TLZWEncoder final : public TGIFEncoder {
   static constexpr uint32_t MaxGeneration = 0xFFFFF;
   uint32_t rootChildren_[RootCount * RootCount];
   uint32_t generation_ = 0;
-  std::size_t cleanRootEntries_ =
-      0;                     // entries of rootChildren_ below it hold no current generation
+  // Entries of rootChildren_ below it hold no current generation.
+  std::size_t cleanRootEntries_ = 0;
   int cleanRecentRows_ = 0;  // rows of recent_ below it are all zero
 
   static constexpr int Buckets = 16;
