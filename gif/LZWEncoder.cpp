@@ -296,23 +296,10 @@ void TLZWEncoder::EncodeStrings() {
       const uint8_t* bad = FirstBadPixel(p, stretchEnd);
       for (; p != bad; ++p) {
         const uint32_t pixel = *p;
-        const uint32_t bucket = pixel & (Buckets - 1);
-        const uint32_t tag = (pixel >> 4) << 12;
-        // The pixel's column of entries, then the string's row in it: the
-        // load that continues a string waits on one shift and one addition.
-        auto* const column = Opaque(reinterpret_cast<unsigned char*>(&recent_[0][bucket]));
-        uint16_t& entry =
-            *reinterpret_cast<uint16_t*>(column + std::size_t{stringCode} * sizeof recent_[0]);
-        // An entry with this pixel's tag leaves the code alone, which is
-        // nonzero; any other entry leaves something of 0 or 4096 and more.
-        const uint32_t tagged = entry ^ tag;
-        if (tagged - 1 < 0xFFF) {
-          stringCode = tagged;
-          continue;
-        }
-        // A single-pixel string's row here stays empty, since it has a table
-        // of its own; looking there first keeps the test off the path of the
-        // hits above.
+        // A single-pixel string has a table of its own, and its row of
+        // recent_ stays empty. The test is taken first: whichever way it
+        // goes, it is foreseen far more often than not, and it spares a
+        // string that starts after a miss a load that cannot hit.
         if (stringCode < rootLimit) {
           uint32_t& child = rootChildren_[(stringCode << rootShift) | pixel];
           if ((child >> 12) == generation) {
@@ -325,6 +312,20 @@ void TLZWEncoder::EncodeStrings() {
           }
           child = (generation << 12) | static_cast<uint32_t>(nextFree);
           nextString(pixel);
+          continue;
+        }
+        const uint32_t bucket = pixel & (Buckets - 1);
+        const uint32_t tag = (pixel >> 4) << 12;
+        // The pixel's column of entries, then the string's row in it: the
+        // load that continues a string waits on one shift and one addition.
+        auto* const column = Opaque(reinterpret_cast<unsigned char*>(&recent_[0][bucket]));
+        uint16_t& entry =
+            *reinterpret_cast<uint16_t*>(column + std::size_t{stringCode} * sizeof recent_[0]);
+        // An entry with this pixel's tag leaves the code alone, which is
+        // nonzero; any other entry leaves something of 0 or 4096 and more.
+        const uint32_t tagged = entry ^ tag;
+        if (tagged - 1 < 0xFFF) {
+          stringCode = tagged;
           continue;
         }
         const uint32_t key = (stringCode << 8) | pixel;
