@@ -272,6 +272,7 @@ int main(int argc, char** argv) {
   if (options.files) MeasureFileSaves(files, corpus, {tmpfs.Path(), disk.Path()}, options.rounds);
   bench::ReportTimes("corpus (the files giflib reads)", corpus);
   bench::ReportFileSaves(corpus);
+  if (options.files) bench::ReportSaveFloor({tmpfs.Path(), disk.Path()}, options.rounds);
 
   std::vector<Sample> made;
   if (options.synthetic) {

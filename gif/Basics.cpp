@@ -1,5 +1,8 @@
 #include "gif/Basics.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "gif/Messages.h"
 
 namespace gif {
@@ -18,9 +21,8 @@ void PutByte(TStream& stream, uint8_t value) {
 
 int BitsForColorCount(int count) {
   if (count <= 0) return 0;
-  int bits = 1;
-  while (bits < 31 && (1 << bits) < count) ++bits;
-  return bits;
+  // The bits of count - 1, at least 1: 2 -> 1, 3..4 -> 2, 5..8 -> 3.
+  return std::max(1, static_cast<int>(std::bit_width(static_cast<unsigned>(count - 1))));
 }
 
 }  // namespace gif

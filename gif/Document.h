@@ -167,7 +167,7 @@ class TGIFSubImage : public TGIFItem {
   void LoadFromStream(TStream& stream) override;
 
  private:
-  TZeroedBlock pixels_;
+  TPixelBlock pixels_;
   std::size_t pixelSize_ = 0;
   // Parts of the frame rather than allocations of their own: a document of
   // a few pixels is made of little else.

@@ -58,6 +58,19 @@ constexpr auto kRootStrings = [] {
   return strings;
 }();
 
+// The table's entries for the roots 0..255, copied in as blocks when a
+// decoder starts: where each root's string lies, and its length.
+constexpr auto kRootSources = [] {
+  std::array<const uint8_t*, 256> sources{};
+  for (std::size_t i = 0; i < 256; ++i) sources[i] = kRootStrings.data() + i;
+  return sources;
+}();
+constexpr auto kRootLengths = [] {
+  std::array<uint16_t, 256> lengths{};
+  lengths.fill(1);
+  return lengths;
+}();
+
 // Results of ReadCode and DecodeNextCode that are not codes.
 constexpr int kNoCode = -1;     // the data has run out
 constexpr int kEndResult = -2;  // the end code has arrived
@@ -111,6 +124,8 @@ class LZWDecoder {
   void PutPixel(uint8_t value);
   void CopyOut(const uint8_t* from, std::size_t count);
   void DrainStack();
+  // The data ended before the frame was full.
+  void EndEarly();
 
   TGIFSubImage& frame_;
   TStream& stream_;
@@ -177,10 +192,12 @@ LZWDecoder::LZWDecoder(TGIFSubImage& frame, TStream& stream, int minCodeSize, ui
       fill_(fill) {
   // The other entries are set up when they are defined or, for expanding
   // strings from the table, by SwitchToTable.
-  for (int i = 0; i < clear_; ++i) {
-    suffix_[i] = static_cast<uint8_t>(i);
-    source_[i] = kRootStrings.data() + suffix_[i];
-    length_[i] = 1;
+  // Wider roots keep only their low byte as pixel: the entries repeat.
+  for (int first = 0; first < clear_; first += 256) {
+    const auto count = static_cast<std::size_t>(std::min(256, clear_ - first));
+    std::memcpy(suffix_ + first, kRootStrings.data(), count);
+    std::memcpy(source_ + first, kRootSources.data(), count * sizeof source_[0]);
+    std::memcpy(length_ + first, kRootLengths.data(), count * sizeof length_[0]);
   }
   length_[clear_] = 0;
   length_[end_] = 0;
@@ -464,9 +481,18 @@ void LZWDecoder::DrainStack() {
   pending_ = static_cast<std::size_t>(top_);
 }
 
+void LZWDecoder::EndEarly() {
+  // Pixels that decoding never reached keep the fill value, also those a
+  // short string copy wrote past its end; Written() counts these.
+  std::fill(out_ + pos_, out_ + std::min(total_, pos_ + kCopyChunk), fill_);
+}
+
 void LZWDecoder::Run() {
   // Decoding always begins as after a clear code.
-  if (Restart() < 0) return;
+  if (Restart() < 0) {
+    EndEarly();
+    return;
+  }
   // For a frame without pixels that first request was the one after the last pixel.
   if (total_ == 0) return;
   while (pos_ < total_) {
@@ -475,9 +501,7 @@ void LZWDecoder::Run() {
       if (pos_ == total_) break;
     }
     if (NextPixel() < 0) {
-      // Pixels that decoding never reached keep the fill value, also those a
-      // short string copy wrote past its end.
-      std::fill(out_ + pos_, out_ + std::min(total_, pos_ + kCopyChunk), fill_);
+      EndEarly();
       return;
     }
   }

@@ -133,6 +133,8 @@ namespace {
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
 // Below this, calloc's recycled memory is the better deal.
 constexpr std::size_t kMappedFrom = 2 * kHugePage;
+// Below this, pixel blocks come from the heap as it has them, not zeroed.
+constexpr std::size_t kFromHeap = std::size_t{64} << 10;
 
 std::size_t RoundUp(std::size_t size, std::size_t unit) {
   return (size + unit - 1) / unit * unit;
@@ -176,15 +178,15 @@ class TBlockShelf {
   std::size_t length_ = 0;
 };
 
-void TZeroedBlockDeleter::operator()(uint8_t* block) const {
+void TPixelBlockDeleter::operator()(uint8_t* block) const {
   if (mapped != 0)
     TBlockShelf::Get().Put(block, mapped);
   else
     std::free(block);
 }
 
-TZeroedBlock AllocateZeroed(std::size_t size) {
-  if (size < kMappedFrom) return TZeroedBlock(static_cast<uint8_t*>(std::calloc(size, 1)));
+TPixelBlock AllocateZeroed(std::size_t size) {
+  if (size < kMappedFrom) return TPixelBlock(static_cast<uint8_t*>(std::calloc(size, 1)));
   // Mapped with a huge page to spare, so that the start can be moved up to a
   // huge page boundary and what is left over on either side returned.
   const std::size_t length = RoundUp(size, 4096);
@@ -202,17 +204,21 @@ TZeroedBlock AllocateZeroed(std::size_t size) {
   // Only whole huge pages: a partly used one would hold up to 2 MiB that the
   // frame never needs. Without huge pages the block is simply 4 KiB pages.
   ::madvise(block, size / kHugePage * kHugePage, MADV_HUGEPAGE);
-  return TZeroedBlock(block, TZeroedBlockDeleter{length});
+  return TPixelBlock(block, TPixelBlockDeleter{length});
 }
 
-TZeroedBlock AllocateForWriting(std::size_t size, bool& zeroed) {
-  zeroed = true;
-  if (size < kMappedFrom) return AllocateZeroed(size);
-  const std::size_t length = RoundUp(size, 4096);
-  if (uint8_t* kept = TBlockShelf::Get().Take(length)) {
-    zeroed = false;
-    return TZeroedBlock(kept, TZeroedBlockDeleter{length});
+TPixelBlock AllocateForWriting(std::size_t size, bool& zeroed) {
+  zeroed = false;
+  // The heap holds small blocks already, and zeroing them costs about what
+  // writing them does.
+  if (size < kFromHeap) return TPixelBlock(static_cast<uint8_t*>(std::malloc(size)));
+  if (size >= kMappedFrom) {
+    const std::size_t length = RoundUp(size, 4096);
+    if (uint8_t* kept = TBlockShelf::Get().Take(length))
+      return TPixelBlock(kept, TPixelBlockDeleter{length});
   }
+  // Fresh zeros, whose pages are never touched where the data does not reach.
+  zeroed = true;
   return AllocateZeroed(size);
 }
 

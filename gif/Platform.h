@@ -205,26 +205,27 @@ class TFileStream : public TStream {
   int fd_ = -1;
 };
 
-// Zeroed memory for a frame's pixels, freed by its deleter.
-struct TZeroedBlockDeleter {
+// Memory for a frame's pixels, freed by its deleter.
+struct TPixelBlockDeleter {
   std::size_t mapped = 0;  // the length of a block mapped on its own; 0 for a calloc block
   void operator()(uint8_t* block) const;
 };
-using TZeroedBlock = std::unique_ptr<uint8_t[], TZeroedBlockDeleter>;
+using TPixelBlock = std::unique_ptr<uint8_t[], TPixelBlockDeleter>;
 
 // `size` zero bytes, null when the memory is not there. A block of a few
 // megabytes or more is mapped on its own and its whole 2 MiB stretches are
 // backed by huge pages where the system allows: writing fresh memory then
 // takes one fault per 2 MiB instead of one per 4 KiB, and reading back
 // across many megabytes (as an LZW decoder does) misses the TLB far less.
-TZeroedBlock AllocateZeroed(std::size_t size);
+TPixelBlock AllocateZeroed(std::size_t size);
 
 // `size` bytes that the caller is going to write in full, null when the memory
-// is not there. A large block freed before may be handed out again as it was
-// left (zeroed is then false): fresh pages cost the system a pass of zeroing
-// and a fault each, which a frame of many megapixels otherwise pays on every
-// load. Blocks that come fresh are zeroed, as from AllocateZeroed.
-TZeroedBlock AllocateForWriting(std::size_t size, bool& zeroed);
+// is not there; zeroed tells whether they are zeros. Zeroing costs a pass
+// over the bytes: a block under 64 KiB comes as the heap has it, and one of
+// several megabytes freed before is handed out again as it was left (fresh
+// pages cost the system a pass of zeroing and a fault each, which a frame of
+// many megapixels would otherwise pay on every load).
+TPixelBlock AllocateForWriting(std::size_t size, bool& zeroed);
 
 // The absolute form of a file name, as shown in file error messages.
 std::string ExpandFileName(const std::string& fileName);

@@ -405,12 +405,12 @@ TEST(LZWDecoder, LargeFrameReadsZeroWhereItsDataEnds) {
   constexpr std::size_t Size = std::size_t{Side} * Side;
   {
     bool zeroed = false;
-    TZeroedBlock block = AllocateForWriting(Size, zeroed);
+    TPixelBlock block = AllocateForWriting(Size, zeroed);
     ASSERT_TRUE(block && zeroed);
     std::memset(block.get(), 1, Size);
   }
   bool zeroed = true;
-  TZeroedBlock reused = AllocateForWriting(Size, zeroed);
+  TPixelBlock reused = AllocateForWriting(Size, zeroed);
   ASSERT_TRUE(reused);
   EXPECT_FALSE(zeroed);
   EXPECT_EQ(reused[Size - 1], 1);
