@@ -20,7 +20,7 @@ void TWriteBuffer::Flush() {
 
 std::size_t TWriteBuffer::WriteThrough(const void* buffer, std::size_t count) {
   Flush();
-  if (count >= Capacity) {
+  if (count >= DirectFrom) {
     target_.WriteBuffer(buffer, count);
     return count;
   }

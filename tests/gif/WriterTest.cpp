@@ -99,11 +99,10 @@ TEST(Writer, WritesReachTheTargetGathered) {
   EXPECT_EQ(target.bytes, Save(two.doc));
   EXPECT_EQ(target.sizes, std::vector<std::size_t>{target.bytes.size()});
 
-  // Pieces that fill the buffer exactly, larger ones and many small ones:
-  // the same bytes in order, in writes of at least a full buffer but for the
-  // last.
-  constexpr std::size_t capacity = TWriteBuffer::Capacity;
-  std::vector<std::size_t> sizes = {0, capacity - 3, 3, capacity, capacity + 1, 1, capacity - 1};
+  // Small pieces are gathered into writes of nearly a full buffer; a large
+  // one goes on whole, after what is held. The same bytes, in order.
+  constexpr std::size_t capacity = TWriteBuffer::Capacity, direct = TWriteBuffer::DirectFrom;
+  std::vector<std::size_t> sizes = {0, direct - 1, 5, direct, capacity + 1, 1};
   for (int i = 0; i < 500; ++i) sizes.push_back(std::size_t(i * 37 % 300));
   Bytes expected;
   TRecordingStream gathered;
@@ -116,9 +115,10 @@ TEST(Writer, WritesReachTheTargetGathered) {
     }
   }
   EXPECT_EQ(gathered.bytes, expected);
-  ASSERT_GE(gathered.sizes.size(), 2u);
-  EXPECT_EQ(gathered.sizes[0], capacity);  // the first two pieces filled it
-  for (std::size_t i = 0; i + 1 < gathered.sizes.size(); ++i)
+  ASSERT_GE(gathered.sizes.size(), 5u);
+  EXPECT_EQ(std::vector<std::size_t>(gathered.sizes.begin(), gathered.sizes.begin() + 3),
+            (std::vector<std::size_t>{direct + 4, direct, capacity + 1}));
+  for (std::size_t i = 3; i + 1 < gathered.sizes.size(); ++i)
     EXPECT_GE(gathered.sizes[i], capacity - 300) << "write " << i;
 
   // A target that fails is not handed the same bytes again, and the failure
