@@ -229,7 +229,10 @@ void TLZWEncoder::EncodeStrings() {
   const uint8_t* end = nullptr;
   NextRow(p, end);
   if (FirstBadPixel(p, p + 1) != p + 1) RaiseGIFError(msg::ColorNotInTable);
-  uint32_t stringCode = *p++;
+  // The current string is kept as its code times Buckets, the index of its
+  // row of recent_: an entry holds an extension in the same form, so a hit
+  // leads to the next entry through an exclusive or and the load alone.
+  uint32_t row = static_cast<uint32_t>(*p++) * Buckets;
 
   // The loop keeps the packer, the code counter and the width's last code in
   // locals, field by field: the code bytes it stores could otherwise alias
@@ -256,14 +259,14 @@ void TLZWEncoder::EncodeStrings() {
   load();
   const uint8_t* const packedLimit = PackedLimit();
   THashTable& strings = table_;
-  const auto rootLimit = static_cast<uint32_t>(clearCode_);
+  const auto rootRows = static_cast<uint32_t>(clearCode_) * Buckets;
   const int rootShift = minCodeSize_;
   uint32_t generation = generation_;
   // Ends the current string before the pixel that does not extend it: emits
   // its code and readies the next free code for the string that continues
   // with that pixel. False when the table was reset instead, the string just
   // ended not being entered (codes never exceed 4094).
-  const auto endString = [&]() -> bool {
+  const auto endString = [&](uint32_t stringCode) -> bool {
     packer.Pack(static_cast<int>(stringCode));
     if (nextFree > maxCode) maxCode = Widen(packer.codeWidth);
     if (nextFree >= LastAssignableCode) {
@@ -280,7 +283,7 @@ void TLZWEncoder::EncodeStrings() {
   };
   // Starts the next string with pixel once the ended one has been entered.
   const auto nextString = [&](uint32_t pixel) {
-    stringCode = pixel;
+    row = pixel * Buckets;
     ++nextFree;
     if (packer.out >= packedLimit) {
       save();
@@ -300,14 +303,15 @@ void TLZWEncoder::EncodeStrings() {
         // recent_ stays empty. The test is taken first: whichever way it
         // goes, it is foreseen far more often than not, and it spares a
         // string that starts after a miss a load that cannot hit.
-        if (stringCode < rootLimit) {
+        if (row < rootRows) {
+          const uint32_t stringCode = row / Buckets;
           uint32_t& child = rootChildren_[(stringCode << rootShift) | pixel];
           if ((child >> 12) == generation) {
-            stringCode = child & 0xFFF;
+            row = (child & 0xFFF) * Buckets;
             continue;
           }
-          if (!endString()) {
-            stringCode = pixel;
+          if (!endString(stringCode)) {
+            row = pixel * Buckets;
             continue;
           }
           child = (generation << 12) | static_cast<uint32_t>(nextFree);
@@ -315,33 +319,37 @@ void TLZWEncoder::EncodeStrings() {
           continue;
         }
         const uint32_t bucket = pixel & (Buckets - 1);
-        const uint32_t tag = (pixel >> 4) << 12;
+        const uint32_t tag = pixel >> 4;
         // The pixel's column of entries, then the string's row in it: the
-        // load that continues a string waits on one shift and one addition.
+        // load that continues a string waits on nothing but the exclusive or
+        // before it.
         auto* const column = Opaque(reinterpret_cast<unsigned char*>(&recent_[0][bucket]));
         uint16_t& entry =
-            *reinterpret_cast<uint16_t*>(column + std::size_t{stringCode} * sizeof recent_[0]);
-        // An entry with this pixel's tag leaves the code alone, which is
-        // nonzero; any other entry leaves something of 0 or 4096 and more.
+            *reinterpret_cast<uint16_t*>(column + std::size_t{row} * sizeof recent_[0][0]);
+        // An entry with this pixel's tag leaves the extension's row, a
+        // nonzero multiple of Buckets; any other entry leaves 0 or a value
+        // with one of its low four bits set.
         const uint32_t tagged = entry ^ tag;
-        if (tagged - 1 < 0xFFF) {
-          stringCode = tagged;
+        if ((tagged & (Buckets - 1)) == 0 && tagged != 0) {
+          row = tagged;
           continue;
         }
+        const uint32_t stringCode = row / Buckets;
         const uint32_t key = (stringCode << 8) | pixel;
         if (((crowded_[stringCode] >> bucket) & 1) != 0) {
           const uint16_t found = strings.template Find<Filled>(key);
           if (found != THashTable::NotFound) {
-            entry = static_cast<uint16_t>(tag | found);
-            stringCode = found;
+            entry = static_cast<uint16_t>(found * Buckets | tag);
+            row = found * Buckets;
             continue;
           }
         }
-        if (!endString()) {
-          stringCode = pixel;
+        if (!endString(stringCode)) {
+          row = pixel * Buckets;
           continue;
         }
-        const auto newEntry = static_cast<uint16_t>(tag | static_cast<uint32_t>(nextFree));
+        const auto newEntry =
+            static_cast<uint16_t>(static_cast<uint32_t>(nextFree) * Buckets | tag);
         if (entry == 0) {
           // The first extension in its bucket lives there alone; the table
           // gets it only should the bucket ever need a search.
@@ -352,8 +360,8 @@ void TLZWEncoder::EncodeStrings() {
             // The bucket becomes crowded: from now on the table holds every
             // extension in it, the one there so far first.
             crowded_[stringCode] |= crowdBit;
-            const uint32_t held = (stringCode << 8) | ((entry >> 12) << 4) | bucket;
-            strings.template Store<Filled>(held, static_cast<uint16_t>(entry & 0xFFF));
+            const uint32_t held = (stringCode << 8) | ((entry & 0xFu) << 4) | bucket;
+            strings.template Store<Filled>(held, static_cast<uint16_t>(entry / Buckets));
           }
           // A string the table has no room for is simply never matched; its
           // code is still counted, since the decoder defines that code all
@@ -370,7 +378,7 @@ void TLZWEncoder::EncodeStrings() {
     }
   } while (NextRow(p, end));
   save();
-  EmitCode(static_cast<int>(stringCode));
+  EmitCode(static_cast<int>(row / Buckets));
 }
 
 // ---- TRLEEncoder -----------------------------------------------------------------

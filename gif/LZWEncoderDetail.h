@@ -235,9 +235,10 @@ class TLZWEncoder final : public TGIFEncoder {
 
   // For each string, its extensions by the low four bits of the pixel: in
   // each of the 16 buckets the one entered or found last, as
-  // ((pixel >> 4) << 12) | code, or 0 (no string has an extension with code
-  // 0). Strings have few extensions, and those of one string rarely share a
-  // bucket, so this answers nearly every lookup with one load and no hashing.
+  // (code << 4) | (pixel >> 4), the extension's row and the pixel's high
+  // bits, or 0 (no string has an extension with code 0). Strings have few
+  // extensions, and those of one string rarely share a bucket, so this
+  // answers nearly every lookup with one load and no hashing.
   // Only buckets listed in crowded_ have held two extensions, and only their
   // extensions are entered in the hash table, all of them from the moment the
   // second arrives: a miss in any other bucket is certain without a search,
