@@ -209,7 +209,7 @@ void TLZWEncoder::EncodePixels() {
   if (cleanRows < roots)
     std::memset(recent_[cleanRows], 0, (roots - cleanRows) * sizeof recent_[0]);
   cleanRecentRows_ = clearCode_;
-  const std::size_t rootEntries = roots << minCodeSize_;
+  const std::size_t rootEntries = roots * RootCount;
   if (cleanRootEntries_ < rootEntries) {
     std::memset(rootChildren_ + cleanRootEntries_, 0,
                 (rootEntries - cleanRootEntries_) * sizeof rootChildren_[0]);
@@ -260,7 +260,6 @@ void TLZWEncoder::EncodeStrings() {
   const uint8_t* const packedLimit = PackedLimit();
   THashTable& strings = table_;
   const auto rootRows = static_cast<uint32_t>(clearCode_) * Buckets;
-  const int rootShift = minCodeSize_;
   uint32_t generation = generation_;
   // Ends the current string before the pixel that does not extend it: emits
   // its code and readies the next free code for the string that continues
@@ -304,13 +303,12 @@ void TLZWEncoder::EncodeStrings() {
         // goes, it is foreseen far more often than not, and it spares a
         // string that starts after a miss a load that cannot hit.
         if (row < rootRows) {
-          const uint32_t stringCode = row / Buckets;
-          uint32_t& child = rootChildren_[(stringCode << rootShift) | pixel];
+          uint32_t& child = rootChildren_[row * (RootCount / Buckets) | pixel];
           if ((child >> 12) == generation) {
             row = (child & 0xFFF) * Buckets;
             continue;
           }
-          if (!endString(stringCode)) {
+          if (!endString(row / Buckets)) {
             row = pixel * Buckets;
             continue;
           }

@@ -244,13 +244,14 @@ class TLZWEncoder final : public TGIFEncoder {
   // second arrives: a miss in any other bucket is certain without a search,
   // and most strings never cost a Store.
   // The extensions of the single-pixel strings, the strings every lookup
-  // after a miss starts from, in a direct table: entry (root << minimum code
-  // size) | pixel holds (generation << 12) | code, and counts only when its
-  // generation is the current one, so a reset clears nothing. The generation
-  // goes on from frame to frame, so a frame clears nothing either: only
-  // entries no frame of this encoder has reached yet are zeroed, once, and
-  // the whole used part when the generation wraps. The single-pixel strings
-  // keep their rows of recent_ empty and have no use for the hash table.
+  // after a miss starts from, in a direct table: entry (root << 8) | pixel,
+  // reached from the root's row of recent_ by a shift, holds
+  // (generation << 12) | code, and counts only when its generation is the
+  // current one, so a reset clears nothing. The generation goes on from
+  // frame to frame, so a frame clears nothing either: only entries no frame
+  // of this encoder has reached yet are zeroed, once, and the whole used
+  // part when the generation wraps. The single-pixel strings keep their rows
+  // of recent_ empty and have no use for the hash table.
   static constexpr int RootCount = 256;
   static constexpr uint32_t MaxGeneration = 0xFFFFF;
   uint32_t rootChildren_[RootCount * RootCount];
