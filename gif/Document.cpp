@@ -52,6 +52,9 @@ TGIFItem& TGIFList::ItemAt(int index) const {
 }
 
 int TGIFList::Append(std::unique_ptr<TGIFItem> item) {
+  // Room for a few from the start: a frame's extensions come in runs of two
+  // or three, each of which would otherwise move the list.
+  if (items_.capacity() == 0) items_.reserve(4);
   items_.push_back(std::move(item));
   return static_cast<int>(items_.size()) - 1;
 }

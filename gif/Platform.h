@@ -96,14 +96,14 @@ class TStream {
   // Read, for the many small reads of a parser: the bytes of a stream over
   // memory are taken in place, without a virtual call.
   std::size_t ReadSome(void* buffer, std::size_t count) {
-    // 1 <= count <= the bytes in place; 0 goes to Read, as memcpy must not
-    // see the null window of other streams.
+    // 1 <= count <= the bytes in place (memcpy must not see the null window
+    // of other streams).
     if (count - 1 < static_cast<std::size_t>(end_ - next_)) {
       std::memcpy(buffer, next_, count);
       next_ += count;
       return count;
     }
-    return Read(buffer, count);
+    return count == 0 ? 0 : Read(buffer, count);
   }
   // The next count bytes where the stream holds them, the position moved
   // past them; null, with the position unchanged, for a stream that does not
