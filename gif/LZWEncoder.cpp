@@ -13,7 +13,7 @@ namespace gif {
 namespace {
 
 // Frames up to this many pixels fill the string table as they touch it.
-constexpr int64_t LazyFillLimit = 512;
+constexpr int64_t LazyFillLimit = 4096;
 
 // Pixels checked against the colour limit ahead of the LZW loop at a time.
 constexpr std::ptrdiff_t StretchSize = 16384;
@@ -23,6 +23,21 @@ constexpr std::ptrdiff_t StretchSize = 16384;
 constexpr int MaxCodeWidth = 12;
 constexpr int CodeSpace = 4096;
 constexpr int LastAssignableCode = 4095;
+
+// Returns pointer unchanged, but hides where it came from from the compiler:
+// an address formed from it and an index is then not re-associated into a
+// longer chain of additions through the index, which the LZW loop's hits
+// wait on.
+template <typename T>
+T* Opaque(T* pointer) {
+  __asm__("" : "+r"(pointer));
+  return pointer;
+}
+
+// The calling thread's LZW encoder, kept between frames and saves; freed when
+// the thread ends. Default-initialised: the encoder clears the parts of its
+// tables it uses as it first reaches them.
+thread_local std::unique_ptr<TLZWEncoder> cachedEncoder;
 
 }  // namespace
 
@@ -69,9 +84,8 @@ void TGIFEncoder::Encode(TStream& stream, int bitsPerPixel, int colorLimit, cons
     throw;
   }
   FlushPacked();
-  writer.FlushBlock();
+  writer.WriteTerminator();
   writer_ = nullptr;
-  PutByte(stream, 0);
 }
 
 void TGIFEncoder::EmitCode(int code) {
@@ -172,17 +186,10 @@ void TLZWEncoder::ResetTable() {
   table_.Reset();
   if (fillTable_) table_.Fill();
   nextFreeCode_ = firstFreeCode_;
-  // Only the single-pixel strings can be continued before they get new
-  // codes; every later code forgets its extensions when it is assigned again.
-  const auto roots = static_cast<std::size_t>(clearCode_);
-  if (rootLimit_ == 0) {
-    std::memset(recent_, 0, roots * sizeof recent_[0]);
-    std::memset(crowded_, 0, roots * sizeof crowded_[0]);
-    return;
-  }
-  // The single-pixel strings' extensions go stale with a new generation.
+  // Every later code forgets its extensions when it is assigned again, and
+  // the single-pixel strings' extensions go stale with a new generation.
   if (++generation_ > MaxGeneration) {
-    std::memset(rootChildren_, 0, roots * roots * sizeof rootChildren_[0]);
+    std::memset(rootChildren_, 0, cleanRootEntries_ * sizeof rootChildren_[0]);
     generation_ = 1;
   }
 }
@@ -194,15 +201,19 @@ void TLZWEncoder::EncodePixels() {
   // looking for unfilled slots.
   const int64_t pixels = int64_t{width_} * height_;
   fillTable_ = pixels > LazyFillLimit;
-  // The table of the single-pixel strings' extensions is cleared once per
-  // frame, and pays for that only on frames of at least as many pixels.
-  const int64_t rootEntries = int64_t{clearCode_} * clearCode_;
-  rootLimit_ = pixels >= rootEntries ? clearCode_ : 0;
-  if (rootLimit_ > 0) {
-    std::memset(rootChildren_, 0, static_cast<std::size_t>(rootEntries) * sizeof rootChildren_[0]);
-    generation_ = 0;
-    const auto roots = static_cast<std::size_t>(clearCode_);
-    std::memset(recent_, 0, roots * sizeof recent_[0]);
+  // The single-pixel strings never write their rows of recent_, which stay
+  // zero from frame to frame; only rows that an earlier frame with a smaller
+  // clear code used for longer strings are cleared.
+  const auto roots = static_cast<std::size_t>(clearCode_);
+  const auto cleanRows = static_cast<std::size_t>(cleanRecentRows_);
+  if (cleanRows < roots)
+    std::memset(recent_[cleanRows], 0, (roots - cleanRows) * sizeof recent_[0]);
+  cleanRecentRows_ = clearCode_;
+  const std::size_t rootEntries = roots * RootCount;
+  if (cleanRootEntries_ < rootEntries) {
+    std::memset(rootChildren_ + cleanRootEntries_, 0,
+                (rootEntries - cleanRootEntries_) * sizeof rootChildren_[0]);
+    cleanRootEntries_ = rootEntries;
   }
   if (fillTable_)
     EncodeStrings<true>();
@@ -218,7 +229,10 @@ void TLZWEncoder::EncodeStrings() {
   const uint8_t* end = nullptr;
   NextRow(p, end);
   if (FirstBadPixel(p, p + 1) != p + 1) RaiseGIFError(msg::ColorNotInTable);
-  uint32_t stringCode = *p++;
+  // The current string is kept as its code times Buckets, the index of its
+  // row of recent_: an entry holds an extension in the same form, so a hit
+  // leads to the next entry through an exclusive or and the load alone.
+  uint32_t row = static_cast<uint32_t>(*p++) * Buckets;
 
   // The loop keeps the packer, the code counter and the width's last code in
   // locals, field by field: the code bytes it stores could otherwise alias
@@ -245,14 +259,13 @@ void TLZWEncoder::EncodeStrings() {
   load();
   const uint8_t* const packedLimit = PackedLimit();
   THashTable& strings = table_;
-  const auto rootLimit = static_cast<uint32_t>(rootLimit_);
-  const int rootShift = minCodeSize_;
+  const auto rootRows = static_cast<uint32_t>(clearCode_) * Buckets;
   uint32_t generation = generation_;
   // Ends the current string before the pixel that does not extend it: emits
   // its code and readies the next free code for the string that continues
   // with that pixel. False when the table was reset instead, the string just
   // ended not being entered (codes never exceed 4094).
-  const auto endString = [&]() -> bool {
+  const auto endString = [&](uint32_t stringCode) -> bool {
     packer.Pack(static_cast<int>(stringCode));
     if (nextFree > maxCode) maxCode = Widen(packer.codeWidth);
     if (nextFree >= LastAssignableCode) {
@@ -269,7 +282,7 @@ void TLZWEncoder::EncodeStrings() {
   };
   // Starts the next string with pixel once the ended one has been entered.
   const auto nextString = [&](uint32_t pixel) {
-    stringCode = pixel;
+    row = pixel * Buckets;
     ++nextFree;
     if (packer.out >= packedLimit) {
       save();
@@ -285,47 +298,56 @@ void TLZWEncoder::EncodeStrings() {
       const uint8_t* bad = FirstBadPixel(p, stretchEnd);
       for (; p != bad; ++p) {
         const uint32_t pixel = *p;
-        const uint32_t bucket = pixel & (Buckets - 1);
-        const uint32_t tag = (pixel >> 4) << 12;
-        uint16_t& entry = recent_[stringCode][bucket];
-        // An entry with this pixel's tag leaves the code alone, which is
-        // nonzero; any other entry leaves something of 0 or 4096 and more.
-        const uint32_t tagged = entry ^ tag;
-        if (tagged - 1 < 0xFFF) {
-          stringCode = tagged;
-          continue;
-        }
-        // A single-pixel string's row here stays empty while it has a table
-        // of its own; looking there first keeps the test off the path of the
-        // hits above.
-        if (stringCode < rootLimit) {
-          uint32_t& child = rootChildren_[(stringCode << rootShift) | pixel];
+        // A single-pixel string has a table of its own, and its row of
+        // recent_ stays empty. The test is taken first: whichever way it
+        // goes, it is foreseen far more often than not, and it spares a
+        // string that starts after a miss a load that cannot hit.
+        if (row < rootRows) {
+          uint32_t& child = rootChildren_[row * (RootCount / Buckets) | pixel];
           if ((child >> 12) == generation) {
-            stringCode = child & 0xFFF;
+            row = (child & 0xFFF) * Buckets;
             continue;
           }
-          if (!endString()) {
-            stringCode = pixel;
+          if (!endString(row / Buckets)) {
+            row = pixel * Buckets;
             continue;
           }
           child = (generation << 12) | static_cast<uint32_t>(nextFree);
           nextString(pixel);
           continue;
         }
+        const uint32_t bucket = pixel & (Buckets - 1);
+        const uint32_t tag = pixel >> 4;
+        // The pixel's column of entries, then the string's row in it: the
+        // load that continues a string waits on nothing but the exclusive or
+        // before it.
+        auto* const column = Opaque(reinterpret_cast<unsigned char*>(&recent_[0][bucket]));
+        uint16_t& entry =
+            *reinterpret_cast<uint16_t*>(column + std::size_t{row} * sizeof recent_[0][0]);
+        // An entry with this pixel's tag leaves the extension's row, a
+        // nonzero multiple of Buckets; any other entry leaves 0 or a value
+        // with one of its low four bits set.
+        const uint32_t tagged = entry ^ tag;
+        if ((tagged & (Buckets - 1)) == 0 && tagged != 0) {
+          row = tagged;
+          continue;
+        }
+        const uint32_t stringCode = row / Buckets;
         const uint32_t key = (stringCode << 8) | pixel;
         if (((crowded_[stringCode] >> bucket) & 1) != 0) {
           const uint16_t found = strings.template Find<Filled>(key);
           if (found != THashTable::NotFound) {
-            entry = static_cast<uint16_t>(tag | found);
-            stringCode = found;
+            entry = static_cast<uint16_t>(found * Buckets | tag);
+            row = found * Buckets;
             continue;
           }
         }
-        if (!endString()) {
-          stringCode = pixel;
+        if (!endString(stringCode)) {
+          row = pixel * Buckets;
           continue;
         }
-        const auto newEntry = static_cast<uint16_t>(tag | static_cast<uint32_t>(nextFree));
+        const auto newEntry =
+            static_cast<uint16_t>(static_cast<uint32_t>(nextFree) * Buckets | tag);
         if (entry == 0) {
           // The first extension in its bucket lives there alone; the table
           // gets it only should the bucket ever need a search.
@@ -336,8 +358,8 @@ void TLZWEncoder::EncodeStrings() {
             // The bucket becomes crowded: from now on the table holds every
             // extension in it, the one there so far first.
             crowded_[stringCode] |= crowdBit;
-            const uint32_t held = (stringCode << 8) | ((entry >> 12) << 4) | bucket;
-            strings.template Store<Filled>(held, static_cast<uint16_t>(entry & 0xFFF));
+            const uint32_t held = (stringCode << 8) | ((entry & 0xFu) << 4) | bucket;
+            strings.template Store<Filled>(held, static_cast<uint16_t>(entry / Buckets));
           }
           // A string the table has no room for is simply never matched; its
           // code is still counted, since the decoder defines that code all
@@ -354,7 +376,7 @@ void TLZWEncoder::EncodeStrings() {
     }
   } while (NextRow(p, end));
   save();
-  EmitCode(static_cast<int>(stringCode));
+  EmitCode(static_cast<int>(row / Buckets));
 }
 
 // ---- TRLEEncoder -----------------------------------------------------------------
@@ -467,6 +489,11 @@ void TRLEEncoder::EncodePixels() {
 // ---- EncodeImageData -------------------------------------------------------------
 
 void EncodeImageData(const TGIFSubImage& frame, TStream& stream) {
+  const TGIFImage* image = frame.Image();
+  EncodeImageData(frame, stream, image != nullptr ? image->PixelBits() : 0);
+}
+
+void EncodeImageData(const TGIFSubImage& frame, TStream& stream, int documentPixelBits) {
   const TGIFLocalColorMap& local = frame.LocalMap();
   const TGIFImage* image = frame.Image();
   int bitsPerPixel = 0;
@@ -477,7 +504,7 @@ void EncodeImageData(const TGIFSubImage& frame, TStream& stream) {
   } else {
     // The global map's own entry count is not consulted: pixels are checked
     // against the table size the document's widest map implies.
-    bitsPerPixel = image != nullptr ? image->PixelBits() : 0;
+    bitsPerPixel = documentPixelBits;
     colorLimit = 1 << bitsPerPixel;
   }
   const TImageDescriptor& d = frame.Descriptor;
@@ -485,17 +512,24 @@ void EncodeImageData(const TGIFSubImage& frame, TStream& stream) {
   if (pixels != nullptr && frame.PixelDataSize() < std::size_t{d.Width} * d.Height)
     RaiseGIFError(msg::PixelDataMismatch);
 
-  // Default-initialised: the encoders' tables and buffers are written before
-  // they are read, and zeroing them would cost a frame of a few pixels more
-  // than encoding it.
-  const bool runLength = image != nullptr && image->Compression == gcRLE;
-  std::unique_ptr<TGIFEncoder> encoder;
-  if (runLength)
-    encoder = std::make_unique_for_overwrite<TRLEEncoder>();
-  else
-    encoder = std::make_unique_for_overwrite<TLZWEncoder>();
-  encoder->Encode(stream, bitsPerPixel, colorLimit, pixels, frame.IsInterlaced(), d.Height,
-                  d.Width);
+  const bool interlaced = frame.IsInterlaced();
+  if (image != nullptr && image->Compression == gcRLE) {
+    TRLEEncoder encoder;
+    encoder.Encode(stream, bitsPerPixel, colorLimit, pixels, interlaced, d.Height, d.Width);
+    return;
+  }
+  // The LZW encoder is taken from the thread's cache and put back afterwards,
+  // whether the frame succeeds or not: allocating its tables for every frame
+  // would cost a small frame more than encoding it, and a reused encoder
+  // clears nothing for the next one. A save started from inside a save (a
+  // stream that saves as it is written to) finds the cache empty and gets an
+  // encoder of its own.
+  struct TReturnToCache {
+    std::unique_ptr<TLZWEncoder> encoder = std::move(cachedEncoder);
+    ~TReturnToCache() { cachedEncoder = std::move(encoder); }
+  } lease;
+  if (!lease.encoder) lease.encoder = std::make_unique_for_overwrite<TLZWEncoder>();
+  lease.encoder->Encode(stream, bitsPerPixel, colorLimit, pixels, interlaced, d.Height, d.Width);
 }
 
 }  // namespace gif

@@ -12,5 +12,8 @@ class TStream;
 // setting selects, checking pixels against the local map's size or, without
 // one, against 2 to the power of the document's PixelBits.
 void EncodeImageData(const TGIFSubImage& frame, TStream& stream);
+// The same with the document's PixelBits already worked out: a save of many
+// frames does not look at every frame for each one.
+void EncodeImageData(const TGIFSubImage& frame, TStream& stream, int documentPixelBits);
 
 }  // namespace gif

@@ -47,14 +47,17 @@ class TGIFEncoder {
     int codeWidth;         // width of the next code, 3..12
 
     // Appends the code; every complete byte goes to the buffer at once, and
-    // the partial byte is already in place with its high bits 0.
+    // the partial byte is already in place with its high bits 0. Worked in
+    // locals: the byte stores could otherwise alias the fields and make the
+    // compiler reload them after each one.
     void Pack(int code) {
-      accumulator |= static_cast<uint64_t>(code) << bitCount;
-      bitCount += codeWidth;
-      for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(accumulator >> (8 * i));
-      out += bitCount >> 3;
-      accumulator >>= bitCount & ~7;
-      bitCount &= 7;
+      const uint64_t bits = accumulator | (static_cast<uint64_t>(code) << bitCount);
+      const int count = bitCount + codeWidth;
+      uint8_t* const to = out;
+      for (int i = 0; i < 8; ++i) to[i] = static_cast<uint8_t>(bits >> (8 * i));
+      out = to + (count >> 3);
+      accumulator = bits >> (count & ~7);
+      bitCount = count & 7;
     }
   };
 
@@ -209,7 +212,9 @@ class THashTable {
   int missSlot_ = 0;             // the empty slot where that Find ended
 };
 
-// Greedy LZW with a hashed string table; the encoder every save uses.
+// Greedy LZW with a hashed string table; the encoder every save uses. One
+// encoder encodes any number of frames, one after the other, each frame's
+// bytes the same as from a fresh encoder.
 class TLZWEncoder final : public TGIFEncoder {
  protected:
   void EmitCode(int code) override;
@@ -225,31 +230,35 @@ class TLZWEncoder final : public TGIFEncoder {
 
   int nextFreeCode_ = 0;
   bool fillTable_ = false;  // the table is filled at each reset, not as touched
-  // The string table. A member rather than an allocation of its own: one
-  // encoder runs one EncodePixels.
+  // The string table, emptied at each reset.
   THashTable table_;
 
   // For each string, its extensions by the low four bits of the pixel: in
   // each of the 16 buckets the one entered or found last, as
-  // ((pixel >> 4) << 12) | code, or 0 (no string has an extension with code
-  // 0). Strings have few extensions, and those of one string rarely share a
-  // bucket, so this answers nearly every lookup with one load and no hashing.
+  // (code << 4) | (pixel >> 4), the extension's row and the pixel's high
+  // bits, or 0 (no string has an extension with code 0). Strings have few
+  // extensions, and those of one string rarely share a bucket, so this
+  // answers nearly every lookup with one load and no hashing.
   // Only buckets listed in crowded_ have held two extensions, and only their
   // extensions are entered in the hash table, all of them from the moment the
   // second arrives: a miss in any other bucket is certain without a search,
   // and most strings never cost a Store.
   // The extensions of the single-pixel strings, the strings every lookup
-  // after a miss starts from, in a direct table: entry (root << minimum code
-  // size) | pixel holds (generation << 12) | code, and counts only when its
-  // generation is the current one, so a reset clears nothing. Used on frames
-  // large enough to pay for clearing it once (rootLimit_ is then the clear
-  // code, else 0); those strings then keep their rows of recent_ empty and
-  // have no use for the hash table.
+  // after a miss starts from, in a direct table: entry (root << 8) | pixel,
+  // reached from the root's row of recent_ by a shift, holds
+  // (generation << 12) | code, and counts only when its generation is the
+  // current one, so a reset clears nothing. The generation goes on from
+  // frame to frame, so a frame clears nothing either: only entries no frame
+  // of this encoder has reached yet are zeroed, once, and the whole used
+  // part when the generation wraps. The single-pixel strings keep their rows
+  // of recent_ empty and have no use for the hash table.
   static constexpr int RootCount = 256;
   static constexpr uint32_t MaxGeneration = 0xFFFFF;
   uint32_t rootChildren_[RootCount * RootCount];
   uint32_t generation_ = 0;
-  int rootLimit_ = 0;
+  // Entries of rootChildren_ below it hold no current generation.
+  std::size_t cleanRootEntries_ = 0;
+  int cleanRecentRows_ = 0;  // rows of recent_ below it are all zero
 
   static constexpr int Buckets = 16;
   static constexpr int StringCodes = 4096;  // 12-bit codes

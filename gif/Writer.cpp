@@ -1,10 +1,13 @@
 #include "gif/Writer.h"
 
+#include <exception>
+
 #include "gif/Extensions.h"
 #include "gif/Format.h"
 #include "gif/LZWEncoder.h"
 #include "gif/Messages.h"
 #include "gif/SafeSave.h"
+#include "gif/WriteBuffer.h"
 
 namespace gif {
 
@@ -44,13 +47,20 @@ void TGIFImage::SaveFile(const std::string& fileName) {
 
 void TGIFImage::SaveToStream(TStream& stream) {
   NotifyProgress(this, TProgressStage::psStarting, 0, false, msg::Saving);
+  // The blocks reach the target gathered into a few large writes.
+  TWriteBuffer gathered(stream);
   try {
-    header_.SaveToStream(stream);
-    frames_.SaveToStream(stream);
+    header_.SaveToStream(gathered);
+    frames_.SaveToStream(gathered);
     TGIFTrailer trailer(this);
-    trailer.SaveToStream(stream);
+    trailer.SaveToStream(gathered);
+    gathered.Flush();
   } catch (...) {
     // Subscribers hear of the end in every case; what was written stays.
+    try {
+      gathered.Flush();
+    } catch (const std::exception&) {
+    }
     NotifyProgress(this, TProgressStage::psEnding, 0, true, msg::Saving);
     throw;
   }
@@ -73,10 +83,38 @@ void TGIFHeader::SaveToStream(TStream& stream) {
   if ((Screen.PackedFields & fmt::GlobalTableFlag) != 0) ColorMap().WriteTable(stream);
 }
 
+namespace {
+
+// Writes a frame; pixelBits is the document's PixelBits, which the frames of
+// one save share.
+void WriteFrame(TGIFSubImage& frame, TStream& stream, int pixelBits) {
+  frame.Extensions().SaveToStream(stream);
+  // An image-less frame is its extensions alone: blocks that stood after the
+  // last image stay there.
+  if (frame.IsEmpty()) return;
+  frame.UpdatePackedFields();
+
+  const TImageDescriptor& d = frame.Descriptor;
+  uint8_t record[10];
+  record[0] = d.Separator;
+  PutU16(record + 1, d.Left);
+  PutU16(record + 3, d.Top);
+  PutU16(record + 5, d.Width);
+  PutU16(record + 7, d.Height);
+  record[9] = d.PackedFields;
+  stream.WriteBuffer(record, sizeof record);
+  frame.LocalMap().WriteTable(stream);
+  EncodeImageData(frame, stream, pixelBits);
+}
+
+}  // namespace
+
 void TGIFImageList::SaveToStream(TStream& stream) {
   const int count = Count();
+  // PixelBits looks at every frame: worked out once, not once per frame.
+  const int pixelBits = Image() != nullptr ? Image()->PixelBits() : 0;
   for (int i = 0; i < count; ++i) {
-    Frame(i).SaveToStream(stream);
+    WriteFrame(Frame(i), stream, pixelBits);
     if (Image() != nullptr)
       Image()->NotifyProgress(this, TProgressStage::psRunning, PercentDone(i + 1, count), false,
                               msg::Saving);
@@ -84,22 +122,7 @@ void TGIFImageList::SaveToStream(TStream& stream) {
 }
 
 void TGIFSubImage::SaveToStream(TStream& stream) {
-  extensions_.SaveToStream(stream);
-  // An image-less frame is its extensions alone: blocks that stood after the
-  // last image stay there.
-  if (IsEmpty()) return;
-  UpdatePackedFields();
-
-  uint8_t record[10];
-  record[0] = Descriptor.Separator;
-  PutU16(record + 1, Descriptor.Left);
-  PutU16(record + 3, Descriptor.Top);
-  PutU16(record + 5, Descriptor.Width);
-  PutU16(record + 7, Descriptor.Height);
-  record[9] = Descriptor.PackedFields;
-  stream.WriteBuffer(record, sizeof record);
-  localMap_.WriteTable(stream);
-  EncodeImageData(*this, stream);
+  WriteFrame(*this, stream, Image() != nullptr ? Image()->PixelBits() : 0);
 }
 
 void TGIFTrailer::SaveToStream(TStream& stream) {

@@ -94,9 +94,11 @@ TEST(LZWEncoder, SameBytesAsGiflibsEncoder) {
   // the width's last code and a reset before code 4095 fixes every byte, and
   // giflib's encoder follows the same rules. Noise, runs and mixtures at every
   // code size, from a few pixels to enough for several resets, one long
-  // uniform run, and 8-bit frames on either side of 65536 pixels, where the
-  // encoder starts keeping the single-pixel strings in a table of their own.
+  // uniform run, and 8-bit frames of about 65536 pixels. One encoder also
+  // takes every trial in turn, code sizes up and down between frames, and
+  // writes each one as a fresh encoder does.
   std::mt19937 random(3);
+  const auto reused = std::make_unique_for_overwrite<TLZWEncoder>();
   for (int trial = 0; trial <= 306; ++trial) {
     const bool large = trial > 300;
     const int bits = large ? 8 : trial % 9;
@@ -117,9 +119,33 @@ TEST(LZWEncoder, SameBytesAsGiflibsEncoder) {
       if (kind == 2)
         pixels[i] = i == 0 || random() % 6 == 0 ? uint8_t(random() & mask) : pixels[i - 1];
     }
-    ASSERT_EQ(Lzw(pixels, width, height, bits), GiflibImageData(pixels, width, height, bits))
+    const Bytes expected = GiflibImageData(pixels, width, height, bits);
+    ASSERT_EQ(Lzw(pixels, width, height, bits), expected)
         << "trial " << trial << ": " << width << "x" << height << ", " << bits << " bits";
+    TMemoryStream out;
+    reused->Encode(out, bits, 1 << bits, pixels.data(), false, height, width);
+    ASSERT_EQ(out.Bytes(), expected) << "trial " << trial << " on a reused encoder";
   }
+}
+
+TEST(LZWEncoder, ReusedEncoderRunsThroughItsGenerations) {
+  // A reused encoder tells the entries of its single-pixel strings' table
+  // apart by a count of resets, which wraps after 2^20 - 1 of them. A frame
+  // of one reset, then enough one-pixel frames to use up the count: the next
+  // frame's reset wraps it, and the first frame's entries must not count.
+  const auto encoder = std::make_unique_for_overwrite<TLZWEncoder>();
+  const Bytes first = Noise(48 * 48, 8, 1), second = Noise(48 * 48, 8, 2);
+  TMemoryStream before, after, sink;
+  encoder->Encode(before, 8, 256, first.data(), false, 48, 48);
+  const uint8_t pixel = 1;
+  for (int frame = 2; frame <= 0xFFFFF; ++frame) {
+    sink.SetPosition(0);
+    encoder->Encode(sink, 2, 4, &pixel, false, 1, 1);
+  }
+  encoder->Encode(after, 8, 256, second.data(), false, 48, 48);
+  EXPECT_EQ(before.Bytes(), GiflibImageData(first, 48, 48, 8));
+  EXPECT_EQ(after.Bytes(), GiflibImageData(second, 48, 48, 8));
+  EXPECT_EQ(sink.Bytes(), Lzw({pixel}, 1, 1, 2));
 }
 
 TEST(LZWEncoder, ResetsWhenTheNextCodeWouldBe4095) {

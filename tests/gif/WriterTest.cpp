@@ -9,6 +9,7 @@
 
 #include "gif/GIFImage.h"
 #include "gif/LZWEncoder.h"
+#include "gif/WriteBuffer.h"
 #include "tests/gif/GiflibOracle.h"
 
 using namespace gif;
@@ -63,7 +64,74 @@ struct TwoFrames {
   }
 };
 
+// Keeps what is written to it and the size of each write; refuses the write
+// numbered failAt (from 0) outright.
+class TRecordingStream : public TStream {
+ public:
+  explicit TRecordingStream(int failAt = -1) : failAt_(failAt) {}
+  std::size_t Read(void*, std::size_t) override { return 0; }
+  std::size_t Write(const void* buffer, std::size_t count) override {
+    if (int(sizes.size()) == failAt_) {
+      failAt_ = -1;
+      return 0;
+    }
+    sizes.push_back(count);
+    bytes.insert(bytes.end(), static_cast<const uint8_t*>(buffer),
+                 static_cast<const uint8_t*>(buffer) + count);
+    return count;
+  }
+  int64_t Seek(int64_t, TSeekOrigin) override { return int64_t(bytes.size()); }
+
+  Bytes bytes;
+  std::vector<std::size_t> sizes;
+
+ private:
+  int failAt_;
+};
+
 }  // namespace
+
+TEST(Writer, WritesReachTheTargetGathered) {
+  // A small document reaches its target in one write.
+  TwoFrames two;
+  TRecordingStream target;
+  two.doc.SaveToStream(target);
+  EXPECT_EQ(target.bytes, Save(two.doc));
+  EXPECT_EQ(target.sizes, std::vector<std::size_t>{target.bytes.size()});
+
+  // Small pieces are gathered into writes of nearly a full buffer; a large
+  // one goes on whole, after what is held. The same bytes, in order.
+  constexpr std::size_t capacity = TWriteBuffer::Capacity, direct = TWriteBuffer::DirectFrom;
+  std::vector<std::size_t> sizes = {0, direct - 1, 5, direct, capacity + 1, 1};
+  for (int i = 0; i < 500; ++i) sizes.push_back(std::size_t(i * 37 % 300));
+  Bytes expected;
+  TRecordingStream gathered;
+  {
+    TWriteBuffer buffer(gathered);
+    for (const std::size_t size : sizes) {
+      const Bytes piece(size, uint8_t(expected.size() * 7 + size));
+      buffer.Write(piece.data(), piece.size());
+      expected.insert(expected.end(), piece.begin(), piece.end());
+    }
+  }
+  EXPECT_EQ(gathered.bytes, expected);
+  ASSERT_GE(gathered.sizes.size(), 5u);
+  EXPECT_EQ(std::vector<std::size_t>(gathered.sizes.begin(), gathered.sizes.begin() + 3),
+            (std::vector<std::size_t>{direct + 4, direct, capacity + 1}));
+  for (std::size_t i = 3; i + 1 < gathered.sizes.size(); ++i)
+    EXPECT_GE(gathered.sizes[i], capacity - 300) << "write " << i;
+
+  // A target that fails is not handed the same bytes again, and the failure
+  // reaches the caller of the save.
+  TRecordingStream failing(0);
+  TWriteBuffer buffer(failing);
+  buffer.Write(expected.data(), 10);
+  EXPECT_THROW(buffer.Flush(), EWriteError);
+  buffer.Flush();
+  EXPECT_TRUE(failing.bytes.empty());
+  TRecordingStream refusing(0);
+  EXPECT_THROW(two.doc.SaveToStream(refusing), EWriteError);
+}
 
 TEST(Writer, DocumentWithoutFramesWritesNothing) {
   TGIFImage doc;
