@@ -218,8 +218,10 @@ TGIFImage::TGIFImage() : frames_(this), header_(this) {
   ClearAll();
 }
 
+// The frames go first, as ClearAll would drop them; the rest of what it
+// resets goes with the document.
 TGIFImage::~TGIFImage() {
-  ClearAll();
+  frames_.DeleteAll();
 }
 
 void TGIFImage::ClearAll() {

@@ -257,10 +257,11 @@ class TGIFImage : public TGraphic, public TGIFWarningSink {
   TGIFWarning WarningHandler;
   void ReportWarning(TPersistent* sender, int severity, const std::string& message) override;
 
-  // Lets the frame list report progress through the document's subscriber.
+  // Reports progress through the document's subscriber, if there is one; the
+  // text becomes a string only then.
   void NotifyProgress(TPersistent* sender, TProgressStage stage, int percentDone, bool redrawNow,
-                      const std::string& message) {
-    Progress(sender, stage, percentDone, redrawNow, TRect{}, message);
+                      const char* message) {
+    if (OnProgress) Progress(sender, stage, percentDone, redrawNow, TRect{}, message);
   }
 
  private:

@@ -73,7 +73,7 @@ void TGIFImage::LoadFile(const std::string& fileName) {
 }
 
 void TGIFImage::LoadFromStream(TStream& stream) {
-  Progress(this, TProgressStage::psStarting, 0, false, TRect{}, msg::Loading);
+  NotifyProgress(this, TProgressStage::psStarting, 0, false, msg::Loading);
   ClearAll();
   const int64_t start = stream.Position();
   try {
@@ -83,10 +83,10 @@ void TGIFImage::LoadFromStream(TStream& stream) {
     trailer.LoadFromStream(stream);
   } catch (...) {
     stream.SetPosition(start);
-    Progress(this, TProgressStage::psEnding, 0, true, TRect{}, msg::Loading);
+    NotifyProgress(this, TProgressStage::psEnding, 0, true, msg::Loading);
     throw;
   }
-  Progress(this, TProgressStage::psEnding, 100, true, TRect{}, msg::Loading);
+  NotifyProgress(this, TProgressStage::psEnding, 100, true, msg::Loading);
 }
 
 void TGIFHeader::LoadFromStream(TStream& stream) {
