@@ -75,13 +75,20 @@ TEST(SubBlocks, ReaderStopsWhereTheDataDoes) {
     bool raises;                       // Next ends in "Premature end of data"
     bool skipped;                      // SkipRest from the start finds the terminator
     int64_t skipEnd;                   // where SkipRest leaves the stream
+    std::size_t ahead;                 // length bytes CountAhead finds
   };
   const std::vector<Case> cases = {
-      {"terminator only", {0, 9}, {}, false, true, 1},
-      {"two sub-blocks", {2, 1, 2, 1, 3, 0, 9}, {2, 1}, false, true, 6},
-      {"no terminator", {2, 1, 2}, {2}, false, false, 3},
-      {"no data at all", {}, {}, false, false, 0},
-      {"a sub-block cut short", {1, 4, 3, 5}, {1}, true, false, 6},
+      {"terminator only", {0, 9}, {}, false, true, 1, 0},
+      {"two sub-blocks", {2, 1, 2, 1, 3, 0, 9}, {2, 1}, false, true, 6, 2},
+      {"no terminator", {2, 1, 2}, {2}, false, false, 3, 1},
+      {"no data at all", {}, {}, false, false, 0, 0},
+      {"a sub-block cut short", {1, 4, 3, 5}, {1}, true, false, 6, 2},
+  };
+  // A stream of a derived class reads through its own Read: the sub-blocks
+  // then arrive in the spare room rather than in place.
+  class TDerived : public TMemoryStream {
+   public:
+    using TMemoryStream::TMemoryStream;
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -105,6 +112,36 @@ TEST(SubBlocks, ReaderStopsWhereTheDataDoes) {
     EXPECT_EQ(skipping.SkipRest(), c.skipped);
     EXPECT_EQ(stream.Position(), c.skipEnd);
     EXPECT_TRUE(skipping.Done());
+
+    TMemoryStream inPlace(c.data);
+    TDerived copied(c.data);
+    for (TStream* source : {static_cast<TStream*>(&inPlace), static_cast<TStream*>(&copied)}) {
+      EXPECT_EQ(TSubBlockReader::CountAhead(*source), c.ahead);
+      EXPECT_EQ(source->Position(), 0);
+      TSubBlockReader reader(*source);
+      const uint8_t* bytes = nullptr;
+      Bytes seen;
+      lengths.clear();
+      raised = false;
+      try {
+        while (const std::size_t length = reader.Next(bytes, block)) {
+          lengths.push_back(length);
+          seen.insert(seen.end(), bytes, bytes + length);
+        }
+      } catch (const GIFException&) {
+        raised = true;
+      }
+      EXPECT_EQ(lengths, c.lengths);
+      EXPECT_EQ(raised, c.raises);
+      Bytes expected;
+      std::size_t at = 0;
+      for (const std::size_t length : c.lengths) {
+        expected.insert(expected.end(), c.data.begin() + static_cast<std::ptrdiff_t>(at + 1),
+                        c.data.begin() + static_cast<std::ptrdiff_t>(at + 1 + length));
+        at += 1 + length;
+      }
+      EXPECT_EQ(seen, expected);
+    }
   }
 }
 
