@@ -207,7 +207,7 @@ class TFileStream : public TStream {
 
 // Memory for a frame's pixels, freed by its deleter.
 struct TPixelBlockDeleter {
-  std::size_t mapped = 0;  // the length of a block mapped on its own; 0 for a calloc block
+  std::size_t mapped = 0;  // the length of a block mapped on its own; 0 for one from the heap
   void operator()(uint8_t* block) const;
 };
 using TPixelBlock = std::unique_ptr<uint8_t[], TPixelBlockDeleter>;

@@ -123,12 +123,13 @@ class TTemporaryFile {
     if (::fstat(fd_, &made) != 0) return false;
     // Owner first: a change of owner may clear the set-id bits that the mode
     // then restores. Only a privileged process may give a file away.
+    bool modeAsMade = true;
     if (made.st_uid != existing.st_uid || made.st_gid != existing.st_gid) {
       if (::fchown(fd_, existing.st_uid, existing.st_gid) != 0) return false;
-      made.st_mode = ~existing.st_mode;  // the mode is set afresh
+      modeAsMade = false;
     }
     const mode_t mode = existing.st_mode & 07777;
-    if ((made.st_mode & 07777) == mode) return true;
+    if (modeAsMade && (made.st_mode & 07777) == mode) return true;
     if (::fchmod(fd_, mode) != 0) return false;
     // The system may drop a set-group-id bit it does not let this process
     // give; any other mode it sets as asked.
