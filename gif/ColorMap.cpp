@@ -69,16 +69,6 @@ void TGIFColorMap::RemoveEntry(int index) {
   NotifyChanged();
 }
 
-TGIFColor* TGIFColorMap::Storage(int capacity) {
-  if (fixed_ != nullptr) {
-    // Zeros, as fresh storage is: the room may hold an earlier table.
-    std::memset(fixed_, 0, static_cast<std::size_t>(capacity) * sizeof(TGIFColor));
-    return fixed_;
-  }
-  allocated_ = std::make_unique<TGIFColor[]>(static_cast<std::size_t>(capacity));
-  return allocated_.get();
-}
-
 void TGIFColorMap::ResetEntries() {
   entries_ = nullptr;
   allocated_.reset();
@@ -116,12 +106,12 @@ void TGIFColorMap::Assign(const TPersistent* source) {
   }
   if (other == this) return;
   ResetEntries();
+  // Every capacity is one that ReserveEntries gives, so asking for it gives it.
   if (other->capacity_ > 0) {
-    entries_ = Storage(other->capacity_);
+    ReserveEntries(other->capacity_);
     std::memcpy(entries_, other->entries_,
                 static_cast<std::size_t>(other->count_) * sizeof(TGIFColor));
   }
-  capacity_ = other->capacity_;
   count_ = other->count_;
   usageOrdered_ = other->usageOrdered_;
   NotifyChanged();

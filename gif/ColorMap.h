@@ -62,9 +62,6 @@ class TGIFColorMap : public TPersistent {
       : warnings_(warnings), fixed_(fixed) {}
 
  private:
-  // Storage for capacity entries: fixed_, or allocated.
-  TGIFColor* Storage(int capacity);
-
   TGIFColor* entries_ = nullptr;  // fixed_ or allocated_, once there is room
   std::unique_ptr<TGIFColor[]> allocated_;
   int count_ = 0;

@@ -147,14 +147,9 @@ bool TGIFSubImage::IsEmpty() const {
 }
 
 void TGIFSubImage::AllocatePixels() {
-  FreePixels();
-  const std::size_t size = std::size_t{Descriptor.Width} * Descriptor.Height;
-  if (size == 0) return;
   // Zeroed pages come from the system untouched, which matters for frames of
-  // many megapixels.
-  pixels_ = AllocateZeroed(size);
-  if (!pixels_) RaiseGIFError(msg::OutOfMemory);
-  pixelSize_ = size;
+  // many megapixels; only a block that is not fresh needs zeroing here.
+  if (!AllocatePixelsToWrite()) std::memset(pixels_.get(), 0, pixelSize_);
 }
 
 bool TGIFSubImage::AllocatePixelsToWrite() {
