@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
+#include <stdexcept>
 
 #include "app/Application.h"
 #include "color/Common.h"
@@ -117,6 +118,12 @@ std::vector<uint8_t> SinglePixelGif(const std::vector<Rgb>& colours, bool graphi
 QString TempDir() {
   static QTemporaryDir dir;
   return dir.path();
+}
+
+QString CorpusFile(const char* name) {
+  const QString path = QStringLiteral(TINTWELL_CORPUS_DIR "/") + name;
+  if (!QFile::exists(path)) throw std::runtime_error("missing test input " + path.toStdString());
+  return path;
 }
 
 QString WriteTempFile(const QString& name, const std::vector<uint8_t>& bytes) {

@@ -48,6 +48,9 @@ std::vector<uint8_t> SinglePixelGif(const std::vector<Rgb>& colours, bool graphi
                                     uint8_t background = 0);
 
 // Writes bytes to a file in the test's temporary folder; returns its path.
+// A file of the test corpus (tests/data/corpus); throws, failing the test with
+// the file's name, when it is missing.
+QString CorpusFile(const char* name);
 QString WriteTempFile(const QString& name, const std::vector<uint8_t>& bytes);
 std::vector<uint8_t> ReadFileBytes(const QString& path);
 

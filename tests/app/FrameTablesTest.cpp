@@ -32,12 +32,12 @@ class FrameTables : public apptest::TWindowDriver {
 };
 
 // Four frames, each with its own 256-entry table, and no global table.
-const QString HighColour = TINTWELL_CORPUS_DIR "/deb-gdkpixbuf-suite/high-color.gif";
+QString HighColour() { return apptest::CorpusFile("deb-gdkpixbuf-suite/high-color.gif"); }
 
 }  // namespace
 
 TEST_F(FrameTables, StartOverEveryTableMatchesThePassesTableByTableAndKeepsThePixels) {
-  Open(HighColour);
+  Open(HighColour());
   EXPECT_EQ(MenuTexts(frm.mnuColorTable),
             QStringList({"Frame 1 (256 colours)*", "Frame 2 (256 colours)", "Frame 3 (256 colours)",
                          "Frame 4 (256 colours)"}));
@@ -46,7 +46,7 @@ TEST_F(FrameTables, StartOverEveryTableMatchesThePassesTableByTableAndKeepsThePi
 
   // The reference: the passes run on each table of a second copy, one by one.
   gif::TGIFImage reference;
-  reference.LoadFile(HighColour.toStdString());
+  reference.LoadFile(HighColour().toStdString());
   const TTables original = AllTables(reference);
   edit::TRecolourRequest request{"120", "0", "", "", "100", "140", [] { return 30; }, {}};
   for (int i = 0; i < reference.Frames().Count(); ++i)
@@ -99,7 +99,7 @@ TEST_F(FrameTables, StartOverEveryTableMatchesThePassesTableByTableAndKeepsThePi
 }
 
 TEST_F(FrameTables, RecolourEveryTableOffChangesTheShownTableAloneAndIsRemembered) {
-  Open(HighColour);
+  Open(HighColour());
   frm.actRecolourAll.setChecked(false);
   EXPECT_FALSE(app::TfrmMain().actRecolourAll.isChecked());
   frm.mnuColorTable.actions()[2]->trigger();

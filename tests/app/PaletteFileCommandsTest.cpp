@@ -54,9 +54,10 @@ TEST_F(PaletteFileCommands, ExportThenImportGrowsTheTableAsOneUndoStep) {
 }
 
 TEST_F(PaletteFileCommands, ImportActsOnTheShownFrameTableAlone) {
-  Open(TINTWELL_CORPUS_DIR "/deb-gdkpixbuf-suite/high-color.gif");
+  const QString highColour = apptest::CorpusFile("deb-gdkpixbuf-suite/high-color.gif");
+  Open(highColour);
   gif::TGIFImage reference;
-  reference.LoadFile(TINTWELL_CORPUS_DIR "/deb-gdkpixbuf-suite/high-color.gif");
+  reference.LoadFile(highColour.toStdString());
   frm.ShowTable(2);
   answers.push_back(PaletteFile("two.pal", "JASC-PAL\r\n0100\r\n2\r\n1 2 3\r\n4 5 6\r\n"));
   frm.actImportPalette.trigger();

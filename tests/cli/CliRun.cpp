@@ -73,7 +73,11 @@ std::string ReadBytes(const std::filesystem::path& file) {
 }
 
 std::string CorpusFile(const std::string& name) {
-  return std::string(TINTWELL_CORPUS_DIR) + "/" + name;
+  std::string path = std::string(TINTWELL_CORPUS_DIR) + "/" + name;
+  // A missing input fails the test that needs it with its name, not later
+  // with a confusing difference.
+  if (!std::filesystem::is_regular_file(path)) throw std::runtime_error("missing test input " + path);
+  return path;
 }
 
 std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
