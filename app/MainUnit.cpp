@@ -185,6 +185,7 @@ void TfrmMain::actSaveAsExecute() {
   if (name.isEmpty()) return;
   SaveTo(name, false);
   FFileName = name;
+  if (FPreview) FPreview->setWindowTitle(PreviewCaption(name));
 }
 
 bool TfrmMain::SaveTo(const QString& name, bool checkDisk) {
@@ -202,7 +203,9 @@ bool TfrmMain::SaveTo(const QString& name, bool checkDisk) {
 }
 
 void TfrmMain::actRevertExecute() {
-  if (!FLoaded || !MayLetGo()) return;
+  // Saving first would make the revert pointless: the question is whether to
+  // throw the changes away.
+  if (!FLoaded || !FKeeper.MayRevert(Modified(), FFileName)) return;
   TTablesSnapshot current = ReadTables(*FGIFImage);
   if (current == FSavedTables) return;
   FHistory.push(new TPaletteChange(
@@ -426,6 +429,11 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
   if (key->modifiers().testAnyFlags(Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier) ||
       key->text().isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
     return QWidget::eventFilter(watched, event);
+  // Enter in a recolour field does what a click on Start does.
+  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    btnStart.click();
+    return true;
+  }
   for (QChar typed : key->text()) {
     blockNonDigit(watched, typed);
     if (typed.isNull()) return true;

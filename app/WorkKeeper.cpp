@@ -19,6 +19,8 @@ TWorkKeeper::TWorkKeeper(QWidget& window, QStatusBar& statusBar, QMenu& fileMenu
                          QAction* recentBefore)
     : AskSaveChanges([&window](const QString& text) { return AskSaveChangesBox(&window, text); }),
       AskOverwrite([&window](const QString& text) { return AskOverwriteBox(&window, text); }),
+      AskDiscardChanges(
+          [&window](const QString& text) { return AskDiscardChangesBox(&window, text); }),
       mnuRecent(&fileMenu),
       stbModified(&statusBar),
       // The same settings file as the window's other settings.
@@ -53,6 +55,11 @@ void TWorkKeeper::Saved(const QString& fileName) {
 bool TWorkKeeper::MayOverwrite(const QString& fileName) {
   if (UnchangedSince(identity_, FileIdentityOf(LocalName(fileName)))) return true;
   return AskOverwrite(QString::fromLatin1(msg::ChangedOnDisk).arg(ShownFileName(fileName)));
+}
+
+bool TWorkKeeper::MayRevert(bool modified, const QString& fileName) {
+  if (!modified) return true;
+  return AskDiscardChanges(QString::fromLatin1(msg::DiscardChanges).arg(ShownFileName(fileName)));
 }
 
 void TWorkKeeper::SetModified(bool modified) {
