@@ -1,19 +1,11 @@
 #include "app/WorkKeeper.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include "app/Application.h"
+#include "app/FileDialogs.h"
 
 namespace app {
-
-namespace {
-
-std::string LocalName(const QString& fileName) {
-  return QFile::encodeName(fileName).toStdString();
-}
-
-}  // namespace
 
 TWorkKeeper::TWorkKeeper(QWidget& window, QStatusBar& statusBar, QMenu& fileMenu,
                          QAction* recentBefore)
@@ -44,16 +36,16 @@ TWorkKeeper::TWorkKeeper(QWidget& window, QStatusBar& statusBar, QMenu& fileMenu
 }
 
 void TWorkKeeper::Opened(const QString& fileName) {
-  identity_ = FileIdentityOf(LocalName(fileName));
+  identity_ = FileIdentityOf(LocalFileName(fileName));
   recent_.Add(fileName);
 }
 
 void TWorkKeeper::Saved(const QString& fileName) {
-  identity_ = FileIdentityOf(LocalName(fileName));
+  identity_ = FileIdentityOf(LocalFileName(fileName));
 }
 
 bool TWorkKeeper::MayOverwrite(const QString& fileName) {
-  if (UnchangedSince(identity_, FileIdentityOf(LocalName(fileName)))) return true;
+  if (UnchangedSince(identity_, FileIdentityOf(LocalFileName(fileName)))) return true;
   return AskOverwrite(QString::fromLatin1(msg::ChangedOnDisk).arg(ShownFileName(fileName)));
 }
 
