@@ -35,16 +35,15 @@ void TRecolourCommands::Start() {
   const std::vector<gif::TGIFColorMap*> maps = StartMaps();
   if (maps.empty()) return;  // a file without colour tables has nothing to recolour
   THourglass hourglass;
-  edit::TRecolourRequest request = FieldRequest();
-  request.ShowError = [this](const std::string& message) {
+  const edit::TRecolourPlan plan = FieldPlan();
+  for (const std::string& message : plan.Messages()) {
     TArrowWhileAsking arrow;
     host_.Hooks().ShowErrorCancel(QString::fromStdString(message));
-  };
-  edit::TRecolourResult result = edit::TRecolourResult::Finished;
-  // Recorded even when a later pass stopped the command: the earlier passes'
+  }
+  // Recorded even when a later pass stops the command: the earlier passes'
   // changes stay in the tables and can be taken back.
-  edited.Record(host_.Controls().btnStart.text(), [&] { result = edit::Recolour(maps, request); });
-  if (result == edit::TRecolourResult::Stopped) {
+  edited.Record(host_.Controls().btnStart.text(), [&] { edit::Recolour(maps, plan); });
+  if (plan.Stops()) {
     // The grid stays as it was, but the preview shows what the document holds.
     if (TfrmPreview* preview = host_.Preview()) preview->Refresh();
     return;
@@ -69,7 +68,7 @@ void TRecolourCommands::PaintGrid() {
   std::vector<int> changed;
   // What Start will change, boxes or not; nothing until some pass is defined.
   std::optional<edit::TRecolourCount> count;
-  if (!maps.empty()) count = edit::CountStartChanges(maps, FieldRequest(), shown, &changed);
+  if (!maps.empty()) count = edit::CountStartChanges(maps, FieldPlan(), shown, &changed);
   controls.imgColorMap.Paint(changed);
   controls.stbMatchText.setText(MatchCount(count));
 }
@@ -106,18 +105,13 @@ void TRecolourCommands::BlockNonDigit(QChar& key) {
   if (code != 8 && (code < u'0' || code > u'9')) key = QChar(0);
 }
 
-edit::TRecolourRequest TRecolourCommands::FieldRequest() {
-  TMainLayout& controls = host_.Controls();
-  edit::TRecolourRequest request;
-  request.FromH = controls.edtFromH.text().toStdString();
-  request.ToH = controls.edtToH.text().toStdString();
-  request.FromS = controls.edtFromS.text().toStdString();
-  request.ToS = controls.edtToS.text().toStdString();
-  request.FromL = controls.edtFromL.text().toStdString();
-  request.ToL = controls.edtToL.text().toStdString();
-  // Read afresh by each pass, as the tolerance control may change in between.
-  request.Tolerance = [&controls] { return int{controls.udTolerance.Position()}; };
-  return request;
+edit::TRecolourPlan TRecolourCommands::FieldPlan() {
+  const TMainLayout& controls = host_.Controls();
+  const edit::TRecolourFields fields{
+      controls.edtFromH.text().toStdString(), controls.edtToH.text().toStdString(),
+      controls.edtFromS.text().toStdString(), controls.edtToS.text().toStdString(),
+      controls.edtFromL.text().toStdString(), controls.edtToL.text().toStdString()};
+  return edit::MakeRecolourPlan(fields, controls.udTolerance.Position());
 }
 
 std::vector<gif::TGIFColorMap*> TRecolourCommands::StartMaps() {

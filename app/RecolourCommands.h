@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/CommandHost.h"
-#include "edit/Recolour.h"
+#include "edit/RecolourPlan.h"
 
 namespace app {
 
@@ -16,8 +16,8 @@ class TRecolourCommands {
  public:
   explicit TRecolourCommands(TCommandHost& host) : host_(host) {}
 
-  // Recolours the tables Start changes, showing each pass's box, as one
-  // undo step.
+  // Shows the boxes of the fields' plan in its order, then recolours the
+  // tables Start changes as one undo step.
   void Start();
   // Puts back the tables as last opened or saved, as a step of the history,
   // so Undo takes the revert back; asks first when there are changes.
@@ -37,8 +37,8 @@ class TRecolourCommands {
   static void BlockNonDigit(QChar& key);
 
  private:
-  // The From, To and tolerance fields as the recolour passes read them.
-  edit::TRecolourRequest FieldRequest();
+  // What Start would do with the From, To and tolerance fields as they are.
+  edit::TRecolourPlan FieldPlan();
   // The tables Start changes: every table, or the shown one alone when
   // Recolour Every Table is off.
   std::vector<gif::TGIFColorMap*> StartMaps();

@@ -452,6 +452,17 @@ TEST_F(MainWindow, StartWithToHue241StopsWithoutRefresh) {
   EXPECT_EQ(frm.Document().GlobalMap().ReadEntry(0), apptest::ToTColor({0, 255, 0}));
   EXPECT_EQ(Swatch(0), QColor(255, 0, 0));
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // A skipped hue, then the stop: both boxes in the order the passes come, and
+  // the lightness pass after the stop never runs.
+  cancelBoxes.clear();
+  const gif::TColor before = frm.Document().GlobalMap().ReadEntry(0);
+  frm.edtToH.clear();
+  frm.edtFromL.setText("120");
+  frm.edtToL.setText("0");
+  QTest::mouseClick(&frm.btnStart, Qt::LeftButton);
+  EXPECT_EQ(cancelBoxes, Texts({"Please enter new Hue", "Saturation must be less than 240"}));
+  EXPECT_EQ(frm.Document().GlobalMap().ReadEntry(0), before);
 }
 
 TEST_F(MainWindow, StartWithEmptyToHueShowsItsBoxAndRunsTheLaterPasses) {
