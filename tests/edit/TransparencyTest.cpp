@@ -91,17 +91,4 @@ TEST(Transparency, SetsClearsOrRefusesAndARefusalChangesNothing) {
   }
 }
 
-TEST(Transparency, TheAddedExtensionSurvivesASave) {
-  Frames s;
-  edit::SetTransparency(s.doc, std::vector<int>{0}, 2);
-  gif::TMemoryStream saved;
-  s.doc.SaveToStream(saved);
-  gif::TGIFImage reloaded;
-  saved.SetPosition(0);
-  reloaded.LoadFromStream(saved);
-  ASSERT_NE(reloaded.Frames().Frame(0).GraphicControl(), nullptr);
-  EXPECT_TRUE(reloaded.Frames().Frame(0).HasTransparency());
-  EXPECT_EQ(reloaded.Frames().Frame(0).GraphicControl()->TransparentColorIndex(), 2);
-}
-
 }  // namespace
