@@ -122,8 +122,8 @@ int main(int argc, char** argv) {
       {"dedupe", [&] { return edit::DedupeTables(doc, edit::ColorTables(doc)).TablesChanged; },
        true},
   };
-  std::printf("%d frames of %d x %d, a table each; median of %d rounds, CPU time of one thread\n", Frames, Width,
-              Height, rounds);
+  std::printf("%d frames of %d x %d, a table each; median of %d rounds, CPU time of one thread\n",
+              Frames, Width, Height, rounds);
   for (const Case& c : cases) {
     std::vector<double> samples;
     int changed = 0;
