@@ -41,4 +41,9 @@ inline constexpr const char* PaletteActTrailer =
 inline constexpr const char* PaletteActCount = "%s colours; an Adobe colour table holds 1 to 256";
 inline constexpr const char* PaletteMapOverflow = "%s colours do not fit a colour table of 256";
 
+// Colour map files (at a line, in the palette files' form).
+inline constexpr const char* MappingNotAPair =
+    "expected two colours, \"rrggbb rrggbb\" or \"#rrggbb -> #rrggbb\"";
+inline constexpr const char* MappingTwice = "%s is already mapped on line %s";
+
 }  // namespace edit::msg
