@@ -12,6 +12,7 @@
 #include <optional>
 #include <thread>
 
+#include "cli/InputOutput.h"
 #include "cli/Messages.h"
 #include "cli/Options.h"
 #include "gif/AppExtensions.h"
@@ -24,17 +25,20 @@ namespace {
 
 struct TOutcome {
   std::string Out;
-  std::string Error;  // empty when the file succeeded
+  std::string Notes;
+  bool Failed = false;
 };
 
 TOutcome RunOne(const TFileTask& task, std::size_t index, const std::string& file) {
   TOutcome outcome;
   try {
-    outcome.Out = task(index);
+    outcome.Out = task(index, outcome.Notes);
   } catch (const std::exception& e) {
-    outcome.Error = file + ": " + e.what() + "\n";
+    outcome.Notes += DisplayName(file) + ": " + e.what() + "\n";
+    outcome.Failed = true;
   } catch (...) {
-    outcome.Error = file + ": unknown error\n";
+    outcome.Notes += DisplayName(file) + ": unknown error\n";
+    outcome.Failed = true;
   }
   return outcome;
 }
@@ -158,14 +162,17 @@ int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
     const std::size_t done = completed;
     lock.unlock();
     for (const TOutcome& outcome : ready) {
-      // The line is cleared only for text that lands on the terminal it is on.
+      // Notes come first: a file's warnings lead up to its report or failure.
+      if (!outcome.Notes.empty()) {
+        progress.Hide();
+        std::fflush(out);
+        std::fputs(outcome.Notes.c_str(), err);
+        std::fflush(err);
+      }
+      if (outcome.Failed) status = 1;
+      // The progress line is cleared only for text that lands on its terminal.
       if (outTerminal && !outcome.Out.empty()) progress.Hide();
       if (!outcome.Out.empty()) std::fputs(outcome.Out.c_str(), out);
-      if (outcome.Error.empty()) continue;
-      progress.Hide();
-      std::fflush(out);
-      std::fputs(outcome.Error.c_str(), err);
-      status = 1;
     }
     ready.clear();
     // Nobody reads the reports any more (a closed pipe): stop as for a signal.

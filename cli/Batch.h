@@ -10,10 +10,11 @@
 
 namespace cli {
 
-// Works on the file at an index of the list and returns its text for the
-// standard output (whole lines, may be empty). A failure is an exception whose
-// what() is the message.
-using TFileTask = std::function<std::string(std::size_t index)>;
+// Works on the file at an index of the list and returns its report (whole
+// lines, may be empty). A failure is an exception whose what() is the
+// message. Lines put in notes (warnings) go to the error stream before the
+// report or the failure, also when the task fails.
+using TFileTask = std::function<std::string(std::size_t index, std::string& notes)>;
 
 struct TBatchOptions {
   int Jobs = 1;
@@ -24,7 +25,8 @@ struct TBatchOptions {
 // The number of files worked on at once when -j is not given.
 int DefaultJobs();
 
-// Runs task over every file, at most options.Jobs at a time. Returns 0 when
+// Runs task over every file, at most options.Jobs at a time. Reports go to
+// out, failures and notes to err. Returns 0 when
 // every file succeeded, 1 when any failed; every file is tried either way.
 // An interrupt, termination or hang-up, or a closed output, stops the batch
 // once the files in hand are done: the result is then 128 + the signal.

@@ -1,45 +1,32 @@
-// The info command: what a GIF file holds, as text or as one JSON object per
-// file.
+// The info command: what a GIF file holds, as readable text or as one JSON
+// object per file. The facts are gathered once, as JSON, and the text is made
+// from them, so that both always carry the same.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "cli/Options.h"
 #include "gif/Document.h"
 
 namespace cli {
 
-struct TFrameFacts {
-  int Left = 0, Top = 0, Width = 0, Height = 0;
-  bool Interlaced = false;
-  int LocalTableSize = 0;
-  // From the frame's graphic control extension; 0 without one.
-  int Delay = 0;
-  int Disposal = 0;
-  int TransparentIndex = -1;  // -1: no transparent colour
-  std::vector<std::string> Extensions;
-};
+// Keys in the order they are gathered, as a reader expects them.
+using TJson = nlohmann::ordered_json;
 
-struct TFileFacts {
-  std::string Signature;  // "GIF87a", "GIF89a", or empty for a document without frames
-  int ScreenWidth = 0, ScreenHeight = 0;
-  int ColorResolution = 0;
-  int BackgroundIndex = 0;
-  int GlobalTableSize = 0;
-  std::vector<TFrameFacts> Frames;
-};
+// Every field of the header, the tables (colours as "#rrggbb", HLS and use
+// counts), the frames and their extensions, and the warnings given.
+TJson FactsOf(const gif::TGIFImage& image, const std::string& file,
+              const std::vector<std::string>& warnings);
 
-TFileFacts FactsOf(const gif::TGIFImage& image);
+// The readable form; with colours, each table's entries too.
+std::string FactsText(const TJson& facts, bool colours);
+// One line; bytes that are not UTF-8 become U+FFFD.
+std::string FactsJson(const TJson& facts);
 
-std::string FactsText(const std::string& file, const TFileFacts& facts);
-// One line.
-std::string FactsJson(const std::string& file, const TFileFacts& facts);
-
-// A JSON string literal; bytes that are not UTF-8 become U+FFFD.
-std::string JsonString(const std::string& text);
-
-extern const TOptionSpec InfoOptions[2];
+extern const TOptionSpec InfoOptions[5];
 int RunInfo(const TParsedArgs& args);
 
 }  // namespace cli

@@ -17,8 +17,10 @@ inline constexpr const char* RepeatedOption = "option %s is given more than once
 inline constexpr const char* NoFiles = "no FILE given";
 inline constexpr const char* NotANumber = "%s: \"%s\" is not a whole number";
 inline constexpr const char* ToWithoutFrom = "%s needs %s";
-inline constexpr const char* ToleranceRange = "Tolerance must be from 0 to 100";
-inline constexpr const char* JobsRange = "-j must be a whole number from 1 to 1024";
+// Option, value, lowest and highest value.
+inline constexpr const char* OutOfRange = "%s: %s is out of range %s..%s";
+inline constexpr const char* NegativeValue = "%s: %s is negative; the range is %s..%s";
+inline constexpr const char* NotAColour = "%s: \"%s\" is not a colour: use rrggbb or #rrggbb";
 inline constexpr const char* NoPass =
     "no pass given: use --from-hue/--to-hue, --from-sat/--to-sat or --from-light/--to-light";
 inline constexpr const char* NoOutput = "say where to write: -o OUT, --out-dir DIR or --in-place";
@@ -27,13 +29,35 @@ inline constexpr const char* OutputTakesOneFile = "-o takes exactly one FILE";
 inline constexpr const char* CannotCreateFolder = "Cannot create folder \"%s\". %s";
 inline constexpr const char* SameTarget = "%s and %s would both be written to %s";
 
+// Standard input and output.
+inline constexpr const char* StandardInputName = "<stdin>";
+inline constexpr const char* StandardInputTwice = "standard input (-) can be read only once";
+inline constexpr const char* StandardInputNeedsOutput =
+    "standard input (-) has no name to write under: use -o OUT or -o -";
+inline constexpr const char* OutDirNotStandard = "--out-dir takes a folder, not -";
+inline constexpr const char* OutputIsTerminal =
+    "-o -: standard output is a terminal; redirect it to a file or a pipe";
+inline constexpr const char* CannotReadInput = "Cannot read standard input";
+inline constexpr const char* CannotWriteOutput = "Cannot write to standard output";
+
+// Warnings of the library while a file is read: file and warning; frame
+// (counted from 1) and warning.
+inline constexpr const char* Warning = "%s: warning: %s";
+inline constexpr const char* InFrame = "frame %s: %s";
+inline constexpr const char* StrictFailure = "warnings with --strict: nothing written";
+
 // Per-file report lines: file, entries changed, entries in all, tables, table
 // or tables.
 inline constexpr const char* WouldChange = "%s: %s of %s entries in %s %s would change";
 inline constexpr const char* Changed = "%s: %s of %s entries in %s %s changed";
+// In place, a file whose tables came out as they were is not written.
+inline constexpr const char* Unchanged = "%s: unchanged";
 
 // A batch stopped by a signal or a closed output: files reported, files given.
 inline constexpr const char* Stopped = "tintwell-cli: stopped after %s of %s files";
+
+inline constexpr const char* AliasSummary = "another name of %s";
+inline constexpr const char* CompletionShell = "--completion takes bash, zsh or fish";
 
 inline constexpr const char* TryHelp = "Try '%s --help'.";
 
@@ -48,21 +72,26 @@ inline constexpr const char* MainUsage =
 inline constexpr const char* MainHelpTail =
     "\n"
     "'tintwell-cli COMMAND --help' describes a command.\n"
+    "A FILE of - reads standard input, -o - writes standard output. Warnings of\n"
+    "the library go to the error stream as FILE: warning: ...; --strict fails\n"
+    "such a file, -q silences them.\n"
     "Exit status: 0 when every file succeeded, 1 when any file failed,\n"
     "2 for a usage error (then nothing is read or written).\n";
 
-inline constexpr const char* InfoSynopsis = "Usage: tintwell-cli info [--json] [-j N] FILE...\n";
+inline constexpr const char* InfoSynopsis =
+    "Usage: tintwell-cli info [--json] [--colors] [--strict] [-q] [-j N] FILE...\n";
 inline constexpr const char* InfoSummary = "list the header, frames and extensions of each file";
 inline constexpr const char* InfoDescription =
     "Prints, per file, the signature, screen size, colour resolution, background\n"
     "index, global table size and frames, and per frame its position, size,\n"
     "interlace flag, local table size, delay, disposal, transparent index and\n"
-    "extensions. Files are reported in the order given.\n";
+    "extensions, and the library's warnings. Files are reported in the order\n"
+    "given; a FILE of - reads standard input.\n";
 
 inline constexpr const char* RecolourSynopsis =
     "Usage: tintwell-cli recolour [--from-hue N --to-hue N] [--from-sat N --to-sat N]\n"
-    "         [--from-light N --to-light N] [--tolerance N] [--global-only] [-j N]\n"
-    "         (-o OUT | --out-dir DIR | --in-place | --dry-run) FILE...\n";
+    "         [--from-light N --to-light N] [--tolerance N] [--global-only] [--strict]\n"
+    "         [-q] [-j N] (-o OUT | --out-dir DIR | --in-place | --dry-run) FILE...\n";
 inline constexpr const char* RecolourSummary =
     "shift hue, saturation or lightness in every colour table";
 inline constexpr const char* RecolourDescription =
@@ -71,10 +100,12 @@ inline constexpr const char* RecolourDescription =
     "saturation and for lightness. Values run from 0 to 240. Every colour table\n"
     "of each file is changed (only the global one with --global-only); pixels\n"
     "and all other blocks stay as they are. A file that fails leaves its target\n"
-    "as it was.\n";
+    "as it was; in place, a file whose tables come out as they were is not\n"
+    "written. A FILE of - reads standard input, -o - writes standard output.\n";
 
 inline constexpr const char* PaletteSynopsis =
-    "Usage: tintwell-cli palette export FILE [--table global|N] -o OUT.{gpl,pal,act,hex}\n"
+    "Usage: tintwell-cli palette export FILE [--table global|N] [--format FORMAT]\n"
+    "         -o OUT.{gpl,pal,act,hex}\n"
     "       tintwell-cli palette import FILE PALETTE [--table global|N]\n"
     "         (-o OUT | --in-place)\n";
 inline constexpr const char* PaletteSummary =
@@ -97,6 +128,11 @@ inline constexpr const char* PaletteExportOutput = "export needs -o OUT";
 inline constexpr const char* PaletteExportInPlace =
     "export writes no GIF: --in-place does not apply";
 inline constexpr const char* PaletteImportOutput = "say where to write: -o OUT or --in-place";
+inline constexpr const char* PaletteFormatValue = "--format: \"%s\" is none of gpl, pal, act, hex";
+inline constexpr const char* PaletteExportFormat =
+    "export to standard output needs --format gpl|pal|act|hex";
+inline constexpr const char* PaletteImportFormat =
+    "import knows a palette by its content: --format does not apply";
 inline constexpr const char* PaletteTableValue =
     "--table: \"%s\" is neither global nor a frame number from 1";
 // Failures, shown after the GIF file's name.

@@ -112,15 +112,30 @@ int WholeNumber(std::string_view optionName, const std::string& text) {
   return std::stoi(text);
 }
 
+int NumberInRange(std::string_view optionName, const std::string& text, int low, int high) {
+  const std::string name(optionName);
+  const std::string range[] = {std::to_string(low), std::to_string(high)};
+  // "-5" would otherwise read as a typo; it is a value outside the range.
+  if (text.size() > 1 && text[0] == '-' &&
+      text.find_first_not_of("0123456789", 1) == std::string::npos)
+    throw TUsageError(Format(msg::NegativeValue, {name, text, range[0], range[1]}));
+  const int value = WholeNumber(optionName, text);
+  if (value < low || value > high)
+    throw TUsageError(Format(msg::OutOfRange, {name, text, range[0], range[1]}));
+  return value;
+}
+
 int ParseJobs(const std::string& text) {
-  int jobs = 0;
-  try {
-    jobs = WholeNumber("-j", text);
-  } catch (const TUsageError&) {
-    throw TUsageError(msg::JobsRange);
-  }
-  if (jobs < 1 || jobs > 1024) throw TUsageError(msg::JobsRange);
-  return jobs;
+  return NumberInRange("-j", text, 1, 1024);
+}
+
+gif::TGIFColor ParseColour(std::string_view optionName, const std::string& text) {
+  const std::string_view hex = std::string_view(text).substr(!text.empty() && text[0] == '#');
+  if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+    throw TUsageError(Format(msg::NotAColour, {std::string(optionName), text}));
+  const unsigned long value = std::stoul(std::string(hex), nullptr, 16);
+  return {static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
+          static_cast<uint8_t>(value)};
 }
 
 }  // namespace cli

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "gif/GIFImage.h"
+
 namespace cli {
 
 // A mistake in the command line; main prints it with a short usage text and
@@ -27,6 +29,28 @@ struct TOptionSpec {
   std::string_view Help;
 
   bool TakesValue() const { return !ValueName.empty(); }
+};
+
+// Options several commands declare, spelt once.
+inline constexpr TOptionSpec JobsOption{"--jobs", 'j', "N",
+                                        "work on N files at once (default: the number of cores)"};
+inline constexpr TOptionSpec StrictOption{
+    "--strict", 0, "", "fail a file the library warns about, writing nothing for it"};
+inline constexpr TOptionSpec QuietOption{"--quiet", 'q', "", "print no warnings"};
+
+// A sub-command: one row of main's table. Help, parsing and shell completion
+// are all made from it.
+struct TParsedArgs;
+struct TCommandSpec {
+  std::string_view Name;
+  std::string_view Alias;  // another name it answers to, or empty
+  const char* Summary;
+  const char* Synopsis;
+  const char* Description;
+  std::span<const TOptionSpec> Options;
+  // Words the first FILE may be ("export import"), or empty.
+  std::string_view Actions;
+  int (*Run)(const TParsedArgs& args);
 };
 
 struct TParsedArgs {
@@ -50,8 +74,16 @@ std::string OptionsHelp(std::span<const TOptionSpec> specs);
 // A whole number of decimal digits (no sign) up to 10^9, for the option named.
 int WholeNumber(std::string_view optionName, const std::string& text);
 
+// A whole number from low to high for the option named; a value outside says
+// the range, a negative one that it is negative.
+int NumberInRange(std::string_view optionName, const std::string& text, int low, int high);
+
 // The value of -j: 1..1024.
 int ParseJobs(const std::string& text);
+
+// A colour as rrggbb or #rrggbb (hex digits in either case), for the option
+// named.
+gif::TGIFColor ParseColour(std::string_view optionName, const std::string& text);
 
 // "%s" substitution for the texts of cli::msg.
 std::string Format(const char* pattern, const std::vector<std::string>& args);

@@ -4,18 +4,23 @@
 #include <stdexcept>
 
 #include "cli/Batch.h"
+#include "cli/InputOutput.h"
 #include "cli/Messages.h"
 #include "edit/Messages.h"
 #include "edit/PaletteFile.h"
 #include "gif/Document.h"
+#include "gif/SafeSave.h"
 
 namespace cli {
 
-const TOptionSpec PaletteOptions[3] = {
+const TOptionSpec PaletteOptions[6] = {
     {"--table", 0, "global|N",
      "the global table or frame N's own (default: global, else the first frame's)"},
     {"--output", 'o', "OUT", "write the palette (export) or the GIF (import) to OUT"},
     {"--in-place", 0, "", "import: replace FILE with its result"},
+    {"--format", 0, "gpl|pal|act|hex", "export: the palette format, instead of OUT's extension"},
+    StrictOption,
+    QuietOption,
 };
 
 namespace {
@@ -28,7 +33,10 @@ struct TPalettePlan {
   std::string File;
   std::string Palette;  // import only
   std::string Target;   // the palette written (export) or the GIF written (import)
+  TOutputPlan Outputs;  // import only
+  edit::TPaletteFormat Format = edit::TPaletteFormat::Gimp;  // export only
   TTableChoice Table;
+  TWarningPolicy Warnings;
 };
 
 TPalettePlan PlanPalette(const TParsedArgs& args) {
@@ -41,45 +49,69 @@ TPalettePlan PlanPalette(const TParsedArgs& args) {
     if (args.Has("--in-place")) throw TUsageError(msg::PaletteExportInPlace);
     if (!args.Has("--output")) throw TUsageError(msg::PaletteExportOutput);
     plan.Target = *args.Value("--output");
-    if (!edit::PaletteFormatOfName(plan.Target))
+    // "x.gpl" names the format as an extension would.
+    const std::optional<std::string> format = args.Value("--format");
+    const std::optional<edit::TPaletteFormat> chosen =
+        edit::PaletteFormatOfName(format ? "." + *format : plan.Target);
+    if (format && !chosen) throw TUsageError(Format(msg::PaletteFormatValue, {*format}));
+    if (!chosen && plan.Target == StandardStream) throw TUsageError(msg::PaletteExportFormat);
+    if (!chosen)
       throw TUsageError(
           Format(edit::msg::PaletteInFile, {plan.Target, edit::msg::PaletteUnknownExtension}));
+    plan.Format = *chosen;
   } else if (action == "import") {
     plan.Action = TAction::Import;
     if (args.Files.size() != 3) throw TUsageError(msg::PaletteImportFiles);
     plan.Palette = args.Files[2];
+    if (args.Has("--format")) throw TUsageError(msg::PaletteImportFormat);
     if (args.Has("--output") && args.Has("--in-place")) throw TUsageError(msg::TwoOutputs);
     if (args.Has("--output")) {
       plan.Target = *args.Value("--output");
+      plan.Outputs.Mode = TOutputMode::OutputFile;
     } else if (args.Has("--in-place")) {
       plan.Target = args.Files[1];
+      if (plan.Target == StandardStream) throw TUsageError(msg::StandardInputNeedsOutput);
+      plan.Outputs.Mode = TOutputMode::InPlace;
     } else {
       throw TUsageError(msg::PaletteImportOutput);
     }
+    plan.Outputs.Targets = {plan.Target};
   } else {
     throw TUsageError(Format(msg::PaletteUnknownAction, {action}));
   }
   plan.File = args.Files[1];
+  CheckStandardStreams({plan.File, plan.Palette}, plan.Target);
+  plan.Warnings = WarningPolicyOf(args);
   if (const std::optional<std::string> table = args.Value("--table"))
     plan.Table = ParseTableChoice(*table);
   return plan;
 }
 
-std::string RunPlan(const TPalettePlan& plan) {
-  gif::TGIFImage image;
-  image.LoadFile(plan.File);
+std::string RunPlan(const TPalettePlan& plan, std::string& notes) {
+  TGifInput input(plan.File, plan.Warnings, notes);
+  gif::TGIFImage& image = input.Image;
+  const std::string file = DisplayName(plan.File);
   if (plan.Action == TAction::Export) {
     const edit::TColorTable table = ChooseTable(image, plan.Table);
-    edit::WritePaletteFile(plan.Target, edit::PaletteOf(*table.Map),
-                           edit::PaletteInfoOf(table, image, plan.File));
-    return Format(msg::PaletteExported, {plan.File, table.Caption(), plan.Target}) + "\n";
+    const std::vector<uint8_t> bytes = edit::WritePalette(
+        plan.Format, edit::PaletteOf(*table.Map), edit::PaletteInfoOf(table, image, plan.File));
+    if (plan.Target == StandardStream)
+      WriteStandardOutput(bytes);
+    else
+      gif::WriteFileSafely(plan.Target, [&bytes](gif::TStream& out) {
+        out.WriteBuffer(bytes.data(), bytes.size());
+      });
+    return Format(msg::PaletteExported, {file, table.Caption(), plan.Target}) + "\n";
   }
-  const edit::TPalette palette = edit::ReadPaletteFile(plan.Palette);
+  const std::string paletteName = DisplayName(plan.Palette);
+  const edit::TPalette palette = plan.Palette == StandardStream
+                                     ? edit::ReadPalette(ReadStandardInput(), paletteName)
+                                     : edit::ReadPaletteFile(plan.Palette);
   const edit::TColorTable table = ChooseTable(image, plan.Table);
   edit::ApplyPalette(*table.Map, palette);
-  image.SaveFile(plan.Target);
-  return Format(msg::PaletteImported, {plan.File, std::to_string(palette.size()), plan.Palette,
-                                       table.Caption(), plan.Target}) +
+  if (!WriteResult(input, plan.Outputs, 0)) return Format(msg::Unchanged, {file}) + "\n";
+  return Format(msg::PaletteImported,
+                {file, std::to_string(palette.size()), paletteName, table.Caption(), plan.Target}) +
          "\n";
 }
 
@@ -121,7 +153,8 @@ int RunPalette(const TParsedArgs& args) {
   const TPalettePlan plan = PlanPalette(args);
   const std::vector<std::string> files{plan.File};
   return RunBatch(
-      files, [&plan](std::size_t) { return RunPlan(plan); }, TBatchOptions{}, stdout, stderr);
+      files, [&plan](std::size_t, std::string& notes) { return RunPlan(plan, notes); },
+      TBatchOptions{}, ReportStream(plan.Target), stderr);
 }
 
 }  // namespace cli

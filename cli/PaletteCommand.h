@@ -23,7 +23,7 @@ TTableChoice ParseTableChoice(const std::string& text);
 // The chosen table of a document; one that is not there raises an error.
 edit::TColorTable ChooseTable(gif::TGIFImage& image, const TTableChoice& choice);
 
-extern const TOptionSpec PaletteOptions[3];
+extern const TOptionSpec PaletteOptions[6];
 int RunPalette(const TParsedArgs& args);
 
 }  // namespace cli

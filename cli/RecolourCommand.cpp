@@ -2,10 +2,6 @@
 
 #include <unistd.h>
 
-#include <filesystem>
-#include <map>
-#include <system_error>
-
 #include "cli/Batch.h"
 #include "cli/Messages.h"
 #include "edit/ColorTables.h"
@@ -13,7 +9,7 @@
 
 namespace cli {
 
-const TOptionSpec RecolourOptions[13] = {
+const TOptionSpec RecolourOptions[15] = {
     {"--from-hue", 0, "N", "change entries whose hue lies within the tolerance of N"},
     {"--to-hue", 0, "N", "... to hue N, keeping their lightness and saturation"},
     {"--from-sat", 0, "N", "change entries whose saturation lies within the tolerance of N"},
@@ -26,7 +22,9 @@ const TOptionSpec RecolourOptions[13] = {
     {"--output", 'o', "OUT", "write the result to OUT (one FILE only)"},
     {"--out-dir", 0, "DIR", "write each result under DIR with its input's name"},
     {"--in-place", 0, "", "replace each FILE with its result"},
-    {"--jobs", 'j', "N", "work on N files at once (default: the number of cores)"},
+    JobsOption,
+    StrictOption,
+    QuietOption,
 };
 
 namespace {
@@ -45,14 +43,6 @@ constexpr TPassOptions kPasses[] = {
     {"--from-light", "--to-light", &edit::TRecolourRequest::FromL, &edit::TRecolourRequest::ToL},
 };
 
-// Two targets are the same file when their paths resolve alike; a file that
-// does not exist yet resolves as far as its folders do.
-std::string Identity(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, error);
-  return error ? std::filesystem::absolute(path).lexically_normal().string() : resolved.string();
-}
-
 }  // namespace
 
 TRecolourPlan PlanRecolour(const TParsedArgs& args) {
@@ -63,8 +53,9 @@ TRecolourPlan PlanRecolour(const TParsedArgs& args) {
   for (const TPassOptions& pass : kPasses) {
     const std::optional<std::string> from = args.Value(pass.From);
     const std::optional<std::string> to = args.Value(pass.To);
-    if (from) WholeNumber(pass.From, *from);
-    if (to) WholeNumber(pass.To, *to);
+    // The window's fields hold 0..240 on every scale.
+    if (from) NumberInRange(pass.From, *from, 0, 240);
+    if (to) NumberInRange(pass.To, *to, 0, 240);
     if (to && !from) throw TUsageError(Format(msg::ToWithoutFrom, {pass.To, pass.From}));
     plan.Request.*pass.FromField = from.value_or("");
     plan.Request.*pass.ToField = to.value_or("");
@@ -72,8 +63,7 @@ TRecolourPlan PlanRecolour(const TParsedArgs& args) {
   }
   if (!anyPass) throw TUsageError(msg::NoPass);
   if (const std::optional<std::string> tolerance = args.Value("--tolerance")) {
-    plan.Tolerance = WholeNumber("--tolerance", *tolerance);
-    if (plan.Tolerance > 100) throw TUsageError(msg::ToleranceRange);
+    plan.Tolerance = NumberInRange("--tolerance", *tolerance, 0, 100);
   }
   const int tolerance = plan.Tolerance;
   plan.Request.Tolerance = [tolerance] { return tolerance; };
@@ -94,50 +84,21 @@ TRecolourPlan PlanRecolour(const TParsedArgs& args) {
   plan.Jobs = args.Has("--jobs") ? ParseJobs(*args.Value("--jobs")) : DefaultJobs();
   plan.Files = args.Files;
 
-  const int outputs =
-      int{args.Has("--output")} + int{args.Has("--out-dir")} + int{args.Has("--in-place")};
-  if (outputs > 1) throw TUsageError(msg::TwoOutputs);
-  if (args.Has("--dry-run")) return plan;
-  if (outputs == 0) throw TUsageError(msg::NoOutput);
-  if (args.Has("--output")) {
-    if (plan.Files.size() != 1) throw TUsageError(msg::OutputTakesOneFile);
-    plan.Mode = TOutputMode::OutputFile;
-    plan.Output = *args.Value("--output");
-    plan.Targets = {plan.Output};
-    return plan;
-  }
-  if (args.Has("--out-dir")) {
-    plan.Mode = TOutputMode::OutDir;
-    plan.Output = *args.Value("--out-dir");
-    for (const std::string& file : plan.Files)
-      plan.Targets.push_back(
-          (std::filesystem::path(plan.Output) / std::filesystem::path(file).filename()).string());
-  } else {
-    plan.Mode = TOutputMode::InPlace;
-    plan.Targets = plan.Files;
-  }
-  // Two files written to one target would have one result lost, or a file
-  // recoloured twice.
-  std::map<std::string, std::size_t> seen;
-  for (std::size_t i = 0; i < plan.Targets.size(); ++i) {
-    const auto [it, added] = seen.emplace(Identity(plan.Targets[i]), i);
-    if (!added)
-      throw TUsageError(
-          Format(msg::SameTarget, {plan.Files[it->second], plan.Files[i], plan.Targets[i]}));
-  }
+  plan.Outputs = PlanOutputs(args, plan.Files);
+  plan.Warnings = WarningPolicyOf(args);
   return plan;
 }
 
-std::string RecolourFile(const TRecolourPlan& plan, const std::string& file,
-                         const std::string& target) {
-  gif::TGIFImage image;
-  image.LoadFile(file);
+std::string RecolourFile(const TRecolourPlan& plan, std::size_t index, std::string& notes) {
+  const std::string file = DisplayName(plan.Files[index]);
+  TGifInput input(plan.Files[index], plan.Warnings, notes);
   const std::vector<gif::TGIFColorMap*> maps =
-      edit::MapsOf(edit::ColorTables(image, plan.GlobalOnly));
+      edit::MapsOf(edit::ColorTables(input.Image, plan.GlobalOnly));
   edit::TRecolourCount count;
   edit::Recolour(maps, plan.Request, &count);
-  const bool dryRun = plan.Mode == TOutputMode::DryRun;
-  if (!dryRun) image.SaveFile(target);
+  const bool dryRun = plan.Outputs.Mode == TOutputMode::DryRun;
+  if (!WriteResult(input, plan.Outputs, index) && !dryRun)
+    return Format(msg::Unchanged, {file}) + "\n";
   return Format(dryRun ? msg::WouldChange : msg::Changed,
                 {file, std::to_string(count.EntriesChanged), std::to_string(count.EntriesTotal),
                  std::to_string(count.TablesTotal), count.TablesTotal == 1 ? "table" : "tables"}) +
@@ -146,25 +107,14 @@ std::string RecolourFile(const TRecolourPlan& plan, const std::string& file,
 
 int RunRecolour(const TParsedArgs& args) {
   const TRecolourPlan plan = PlanRecolour(args);
-  if (plan.Mode == TOutputMode::OutDir) {
-    std::error_code error;
-    std::filesystem::create_directories(plan.Output, error);
-    if (error) {
-      std::fprintf(stderr, "%s\n",
-                   Format(msg::CannotCreateFolder, {plan.Output, error.message()}).c_str());
-      return 1;
-    }
-  }
+  if (!PrepareOutputs(plan.Outputs)) return 1;
   TBatchOptions batch;
   batch.Jobs = plan.Jobs;
   batch.Progress = ::isatty(STDERR_FILENO) != 0;
   return RunBatch(
       plan.Files,
-      [&plan](std::size_t i) {
-        return RecolourFile(plan, plan.Files[i],
-                            plan.Targets.empty() ? std::string() : plan.Targets[i]);
-      },
-      batch, stdout, stderr);
+      [&plan](std::size_t i, std::string& notes) { return RecolourFile(plan, i, notes); }, batch,
+      ReportStream(plan.Outputs.Output), stderr);
 }
 
 }  // namespace cli

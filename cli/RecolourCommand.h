@@ -5,12 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "cli/InputOutput.h"
 #include "cli/Options.h"
 #include "edit/Recolour.h"
 
 namespace cli {
-
-enum class TOutputMode { DryRun, OutputFile, OutDir, InPlace };
 
 // Everything a run needs, checked: building one raises TUsageError for any
 // mistake, before a file is touched.
@@ -18,20 +17,19 @@ struct TRecolourPlan {
   edit::TRecolourRequest Request;
   int Tolerance = 0;
   bool GlobalOnly = false;
-  TOutputMode Mode = TOutputMode::DryRun;
-  std::string Output;  // the -o file or the --out-dir folder
+  TOutputPlan Outputs;
+  TWarningPolicy Warnings;
   std::vector<std::string> Files;
-  std::vector<std::string> Targets;  // per file; empty for a dry run
   int Jobs = 1;
 };
 
 TRecolourPlan PlanRecolour(const TParsedArgs& args);
 
-// Recolours one file as planned; the report line, or an exception.
-std::string RecolourFile(const TRecolourPlan& plan, const std::string& file,
-                         const std::string& target);
+// Recolours file `index` as planned; the report line, or an exception.
+// Warnings go to notes.
+std::string RecolourFile(const TRecolourPlan& plan, std::size_t index, std::string& notes);
 
-extern const TOptionSpec RecolourOptions[13];
+extern const TOptionSpec RecolourOptions[15];
 int RunRecolour(const TParsedArgs& args);
 
 }  // namespace cli

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/Completion.h"
 #include "cli/Info.h"
 #include "cli/Messages.h"
 #include "cli/Options.h"
@@ -15,30 +16,25 @@
 
 namespace {
 
-struct TCommand {
-  std::string_view Name;
-  const char* Summary;
-  const char* Synopsis;
-  const char* Description;
-  std::span<const cli::TOptionSpec> Options;
-  int (*Run)(const cli::TParsedArgs& args);
-};
-
 // A new sub-command is one row here and its own file pair.
-constexpr TCommand kCommands[] = {
-    {"info", cli::msg::InfoSummary, cli::msg::InfoSynopsis, cli::msg::InfoDescription,
-     cli::InfoOptions, cli::RunInfo},
-    {"recolour", cli::msg::RecolourSummary, cli::msg::RecolourSynopsis,
-     cli::msg::RecolourDescription, cli::RecolourOptions, cli::RunRecolour},
-    {"palette", cli::msg::PaletteSummary, cli::msg::PaletteSynopsis, cli::msg::PaletteDescription,
-     cli::PaletteOptions, cli::RunPalette},
+constexpr cli::TCommandSpec kCommands[] = {
+    {"info", "", cli::msg::InfoSummary, cli::msg::InfoSynopsis, cli::msg::InfoDescription,
+     cli::InfoOptions, "", cli::RunInfo},
+    {"recolour", "recolor", cli::msg::RecolourSummary, cli::msg::RecolourSynopsis,
+     cli::msg::RecolourDescription, cli::RecolourOptions, "", cli::RunRecolour},
+    {"palette", "", cli::msg::PaletteSummary, cli::msg::PaletteSynopsis,
+     cli::msg::PaletteDescription, cli::PaletteOptions, "export import", cli::RunPalette},
 };
 
 void PrintMainHelp() {
   std::fputs(cli::msg::MainUsage, stdout);
-  for (const TCommand& command : kCommands)
+  for (const cli::TCommandSpec& command : kCommands) {
     std::printf("  %-10.*s %s\n", static_cast<int>(command.Name.size()), command.Name.data(),
                 command.Summary);
+    if (!command.Alias.empty())
+      std::printf("  %-10.*s %s\n", static_cast<int>(command.Alias.size()), command.Alias.data(),
+                  cli::Format(cli::msg::AliasSummary, {std::string(command.Name)}).c_str());
+  }
   std::fputs(cli::msg::MainHelpTail, stdout);
 }
 
@@ -62,8 +58,16 @@ int main(int argc, char** argv) {
     std::printf("%s %s\n", cli::msg::Program, TINTWELL_VERSION);
     return 0;
   }
-  for (const TCommand& command : kCommands) {
-    if (command.Name != args[0]) continue;
+  // Not in the help: the build runs it to make the completion scripts.
+  if (args[0] == "--completion") {
+    const std::string script =
+        args.size() == 2 ? cli::CompletionScript(args[1], kCommands) : std::string();
+    if (script.empty()) return UsageError(cli::msg::CompletionShell, cli::msg::MainUsage, program);
+    std::fputs(script.c_str(), stdout);
+    return 0;
+  }
+  for (const cli::TCommandSpec& command : kCommands) {
+    if (command.Name != args[0] && (command.Alias.empty() || command.Alias != args[0])) continue;
     const std::string helpFor = program + " " + std::string(command.Name);
     try {
       const cli::TParsedArgs parsed =

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "gif/Document.h"
@@ -74,6 +75,14 @@ constexpr auto kRootLengths = [] {
 // Results of ReadCode and DecodeNextCode that are not codes.
 constexpr int kNoCode = -1;     // the data has run out
 constexpr int kEndResult = -2;  // the end code has arrived
+
+// The warning of data that ends before the frame is full (none when nothing
+// is missing): how much is missing tells a damaged file from a short one.
+void ReportMissingPixels(TGIFSubImage& frame, std::size_t missing, std::size_t total) {
+  if (missing > 0)
+    frame.ReportWarning(
+        1, FormatMessage(msg::PixelsMissing, {std::to_string(missing), std::to_string(total)}));
+}
 
 // The state of one DecodeImageData call. Only the low 8 bits of a pixel value
 // are ever stored, so pixel values are kept as bytes throughout.
@@ -485,6 +494,7 @@ void LZWDecoder::EndEarly() {
   // Pixels that decoding never reached keep the fill value, also those a
   // short string copy wrote past its end; Written() counts these.
   std::fill(out_ + pos_, out_ + std::min(total_, pos_ + kCopyChunk), fill_);
+  ReportMissingPixels(frame_, total_ - pos_, total_);
 }
 
 void LZWDecoder::Run() {
@@ -567,7 +577,10 @@ std::size_t DecodeImageData(TGIFSubImage& frame, TStream& stream) {
   };
 
   uint8_t minCodeSize = 0;
-  if (!stream.ReadByte(minCodeSize)) return finish(0);
+  if (!stream.ReadByte(minCodeSize)) {
+    ReportMissingPixels(frame, size, size);
+    return finish(0);
+  }
   // Roots of 12 bits would leave no room in the table for the clear and end
   // codes, let alone for strings.
   if (minCodeSize >= kMaxCodeWidth) RaiseGIFError(msg::BadCodeSize);

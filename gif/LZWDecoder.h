@@ -18,6 +18,8 @@ class TStream;
 // Returns how many bytes of the pixel buffer it wrote, counted from the
 // start; the rest keep the zeros of the allocation, which the system hands out
 // only when they are touched.
+// When the data ends before the frame is full, one warning says how many of
+// its pixels are missing.
 std::size_t DecodeImageData(TGIFSubImage& frame, TStream& stream);
 
 }  // namespace gif

@@ -62,6 +62,8 @@ inline constexpr const char* BitBufferUnderrun = "Decoder bit buffer under-run";
 inline constexpr const char* CircularTableEntry = "Circular decoder table entry";
 inline constexpr const char* BadCodeSize = "LZW minimum code size out of range";
 inline constexpr const char* ColorNotInTable = "Color not in color table";
+// A warning: pixels missing, pixels of the frame.
+inline constexpr const char* PixelsMissing = "Image data ends early: %s of %s pixels missing";
 inline constexpr const char* PixelDataMismatch = "Pixel data does not match the image size";
 
 }  // namespace gif::msg

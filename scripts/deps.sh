@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   qt6-base-dev libjpeg62-turbo-dev
   libgif-dev
+  nlohmann-json3-dev
   fonts-wine
   xvfb xauth x11-utils
   desktop-file-utils appstream

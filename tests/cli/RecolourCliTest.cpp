@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <map>
@@ -174,7 +175,10 @@ TEST(RecolourCli, ABrokenFileFailsAloneAndLeavesItsTargetAsItWas) {
       gif::TGIFImage expected, written;
       expected.LoadFile(CorpusFile(sources[i]));
       const edit::TRecolourCount count = RecolourInProcess(expected, args);
-      report += ReportLine(inputs[i], count, false);
+      // In place, a file the pass leaves as it was is not written.
+      report += mode == "--in-place" && count.EntriesChanged == 0
+                    ? Format(cli::msg::Unchanged, {inputs[i]}) + "\n"
+                    : ReportLine(inputs[i], count, false);
       written.LoadFile(target);
       ExpectSameMap(expected.GlobalMap(), written.GlobalMap(), target);
     }
@@ -225,20 +229,25 @@ TEST(RecolourCli, UsageErrorsExitTwoAndTouchNothing) {
   const std::vector<TRow> rows = {
       {{out, "D"}, cli::msg::NoPass},
       {{"--from-hue", "10", out, "D"}, edit::msg::EnterNewHue},
-      {{"--from-hue", "10", "--to-hue", "241", out, "D"}, edit::msg::HueLimit},
+      {{"--from-hue", "10", "--to-hue", "241", out, "D"},
+       Format(cli::msg::OutOfRange, {"--to-hue", "241", "0", "240"})},
       {{"--from-hue", "240", "--to-hue", "0", "--from-sat", "241", "--to-sat", "3", out, "D"},
-       edit::msg::SaturationLimit},
-      {{"--from-light", "5", "--to-light", "300", out, "D"}, edit::msg::LightnessLimit},
+       Format(cli::msg::OutOfRange, {"--from-sat", "241", "0", "240"})},
+      {{"--from-light", "5", "--to-light", "300", out, "D"},
+       Format(cli::msg::OutOfRange, {"--to-light", "300", "0", "240"})},
       {{"--from-hue", "1", "--to-hue", "2", "--from-light", "5", out, "D"},
        edit::msg::EnterNewLight},
       {{"--to-hue", "20", out, "D"}, Format(cli::msg::ToWithoutFrom, {"--to-hue", "--from-hue"})},
       {{"--from-hue", "8O", "--to-hue", "20", out, "D"},
        Format(cli::msg::NotANumber, {"--from-hue", "8O"})},
       {{"--from-sat", "1", "--to-sat", "-2", out, "D"},
-       Format(cli::msg::NotANumber, {"--to-sat", "-2"})},
+       Format(cli::msg::NegativeValue, {"--to-sat", "-2", "0", "240"})},
+      {{"--from-hue", "1", "--to-hue", "2", "--tolerance", "-5", out, "D"},
+       Format(cli::msg::NegativeValue, {"--tolerance", "-5", "0", "100"})},
       {{"--from-hue", "1", "--to-hue", "2", "--tolerance", "101", out, "D"},
-       cli::msg::ToleranceRange},
-      {{"--from-hue", "1", "--to-hue", "2", "-j", "0", out, "D"}, cli::msg::JobsRange},
+       Format(cli::msg::OutOfRange, {"--tolerance", "101", "0", "100"})},
+      {{"--from-hue", "1", "--to-hue", "2", "-j", "0", out, "D"},
+       Format(cli::msg::OutOfRange, {"-j", "0", "1", "1024"})},
       {{"--from-hue", "1", "--to-hue", "2"}, cli::msg::NoOutput},
       {{"--from-hue", "1", "--to-hue", "2", "-o", "D", "--in-place"}, cli::msg::TwoOutputs},
       {{"--from-hue", "1", "--to-hue", "2", "-o", "D"}, cli::msg::OutputTakesOneFile, "sub/b.gif"},
@@ -250,6 +259,10 @@ TEST(RecolourCli, UsageErrorsExitTwoAndTouchNothing) {
        Format(cli::msg::RepeatedOption, {"--tolerance"})},
       {{"--from-hue", "1", "--to-hue", "2", "--bogus", out, "D"},
        Format(cli::msg::UnknownOption, {"--bogus"})},
+      // Standard input has no name to write under, and is read only once.
+      {{"--from-hue", "1", "--to-hue", "2", "--in-place", "-"}, cli::msg::StandardInputNeedsOutput},
+      {{"--from-hue", "1", "--to-hue", "2", out, "D", "-", "-"}, cli::msg::StandardInputTwice},
+      {{"--from-hue", "1", "--to-hue", "2", out, "-"}, cli::msg::OutDirNotStandard},
       {{"--from-hue", "1", "--to-hue", "2", "--in-place=yes"},
        Format(cli::msg::UnexpectedValue, {"--in-place"})},
   };
@@ -292,6 +305,49 @@ TEST(RecolourCli, InPlaceOnAReadOnlyFileFailsWithItsMessageAndChangesNothing) {
   EXPECT_EQ(run.Err,
             file + ": " + Format(gif::msg::CannotCreateFile, {file, std::strerror(EACCES)}) + "\n");
   EXPECT_EQ(Snapshot(scratch.Path()), before);
+}
+
+TEST(RecolourCli, InPlaceLeavesAFileWhoseTablesComeOutUnchangedUntouched) {
+  // Entries of lightness 240 (white) get lightness 240: the tables come out as
+  // they went in. Every hue to 80 changes them; -o writes either way.
+  const std::vector<std::string> unchanged = {"--from-light", "240", "--to-light", "240"};
+  const std::vector<std::string> changed = {"--from-hue", "0",           "--to-hue",
+                                            "80",         "--tolerance", "100"};
+  const struct {
+    const std::vector<std::string>& pass;
+    std::string mode;
+    bool written;
+  } rows[] = {
+      {unchanged, "--in-place", false}, {changed, "--in-place", true}, {unchanged, "-o", true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.pass[0] + " " + row.mode);
+    const TScratch scratch;
+    const std::string file = scratch / "hat.gif";
+    const std::string out = row.mode == "-o" ? scratch / "out.gif" : file;
+    std::filesystem::copy_file(CorpusFile("wuffs/hat.gif"), file);
+    // An hour ago, so that a rewrite within the same clock tick still shows.
+    std::filesystem::last_write_time(
+        file, std::filesystem::last_write_time(file) - std::chrono::hours(1));
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+    std::vector<std::string> args = {"recolour"};
+    args.insert(args.end(), row.pass.begin(), row.pass.end());
+    args.push_back(row.mode);
+    if (row.mode == "-o") args.push_back(out);
+    args.push_back(file);
+    const cli_test::TRun run = RunCli(args);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    struct stat after {};
+    ASSERT_EQ(::stat(out.c_str(), &after), 0);
+    const bool same = after.st_ino == before.st_ino &&
+                      after.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+                      after.st_mtim.tv_nsec == before.st_mtim.tv_nsec;
+    EXPECT_EQ(same, !row.written);
+    EXPECT_EQ(run.Out == Format(cli::msg::Unchanged, {file}) + "\n", !row.written) << run.Out;
+    EXPECT_EQ(ReadBytes(file) == ReadBytes(CorpusFile("wuffs/hat.gif")),
+              row.mode == "-o" || !row.written);
+    if (row.written) gif::TGIFImage().LoadFile(out);
+  }
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ class PixelStackDecoder {
 
  private:
   void Decode(Outcome& out) {
-    if (pos_ >= data_.size()) return;
+    if (pos_ >= data_.size()) return Missing(out.pixels.size(), out.pixels.size());
     min_ = data_[pos_++];
     if (min_ >= 12) throw std::string(msg::BadCodeSize);
     clear_ = 1 << min_;
@@ -101,23 +101,28 @@ class PixelStackDecoder {
     next_ = clear_ + 2;
     const std::size_t total = out.pixels.size();
     bool complete = true;
+    std::size_t decoded = 0;
     if (!interlaced_) {
       for (std::size_t i = 0; i < total && complete; ++i) {
         const int p = NextPixel();
-        if (p < 0)
+        if (p < 0) {
           complete = false;
-        else
+        } else {
           out.pixels[i] = static_cast<uint8_t>(p);
+          ++decoded;
+        }
       }
     } else {
       int row = 0, step = 8, pass = 1;
       for (int visit = 0; visit < height_ && complete; ++visit) {
         for (int x = 0; x < width_ && complete; ++x) {
           const int p = NextPixel();
-          if (p < 0)
+          if (p < 0) {
             complete = false;
-          else
+          } else {
             out.pixels[static_cast<std::size_t>(row) * width_ + x] = static_cast<uint8_t>(p);
+            ++decoded;
+          }
         }
         row += step;
         while (row >= height_) {
@@ -128,6 +133,13 @@ class PixelStackDecoder {
       }
     }
     if (complete) NextPixel();
+    if (!complete) Missing(total - decoded, total);
+  }
+
+  void Missing(std::size_t missing, std::size_t total) {
+    if (missing == 0) return;
+    warnings_.push_back(
+        FormatMessage(msg::PixelsMissing, {std::to_string(missing), std::to_string(total)}));
   }
 
   int NextPixel() {
@@ -260,6 +272,9 @@ TEST(LZWDecoder, DecodesAndStopsWhereTheDataSays) {
     int transparent = -1;
   };
   auto cut = [](Bytes bytes, std::size_t n) { return Bytes(bytes.begin(), bytes.begin() + n); };
+  auto missing = [](int count, int total) {
+    return FormatMessage(msg::PixelsMissing, {std::to_string(count), std::to_string(total)});
+  };
   // One case per entry reads better than one field per line.
   // clang-format off
   const std::vector<Case> cases = {
@@ -272,16 +287,16 @@ TEST(LZWDecoder, DecodesAndStopsWhereTheDataSays) {
        Concat({{2}, SubBlocks(PackCodes(2, {4, 1, 0, 5}), 255, false), {3, 9, 9, 9, 0, 0x3B}}),
        2, 1, {1, 0}, 1},
       {"an early end code: the rest keeps the fill value, nothing after the chain is read",
-       Concat({ImageData(2, {4, 3, 2, 5}), {2, 7, 7, 0}}), 2, 2, {3, 2, 9, 9}, 4, {}, 9},
+       Concat({ImageData(2, {4, 3, 2, 5}), {2, 7, 7, 0}}), 2, 2, {3, 2, 9, 9}, 4, {missing(2, 4)}, 9},
       {"no end code, the last code fills the last sub-block: the terminator comes with it",
        Concat({ImageData(7, {128, 10, 20}), {0x3B}}), 2, 2, {10, 20, 200, 200}, 1,
-       {msg::BitBufferUnderrun}, 200},
+       {msg::BitBufferUnderrun, missing(2, 4)}, 200},
       {"the same with a full frame", {7, 4, 128, 10, 20, 30, 0, 0x3B}, 3, 1, {10, 20, 30}, 1,
        {msg::BitBufferUnderrun}},
-      {"no minimum code size", {}, 2, 1, {3, 3}, 0, {}, 3},
+      {"no minimum code size", {}, 2, 1, {3, 3}, 0, {missing(2, 2)}, 3},
       {"a sub-block longer than the file; the fifth code would end at its last bit",
        Concat({{2, 50}, cut(PackCodes(2, {4, 1, 2, 3, 1, 5}), 2)}), 5, 1, {1, 2, 3, 0, 0}, 0,
-       {msg::PrematureEnd}},
+       {msg::PrematureEnd, missing(2, 5)}},
       {"the end code right after a clear is a pixel; the next end code ends the data",
        Concat({{8}, SubBlocks(PackCodes(8, {256, 7, 256, 257, 2, 257}), 255, false),
                {1, 9, 0, 0x3B}}), 3, 1, {7, 1, 2}, 1},
