@@ -8,7 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(load_fuzzer roundtrip_fuzzer palette_fuzzer remap_fuzzer)
+[ ${#targets[@]} -eq 0 ] && targets=(load_fuzzer roundtrip_fuzzer palette_fuzzer remap_fuzzer colormap_fuzzer)
 
 TINTWELL_EXTRA_PACKAGES="clang libclang-rt-14-dev" "$root/scripts/deps.sh"
 build="${TINTWELL_FUZZ_BUILD_DIR:-$root/build-fuzz}"
@@ -20,7 +20,8 @@ cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
 mkdir -p "$root/fuzz/crashes"
 # Seed folders are read as they are (libFuzzer walks them recursively); what
 # the fuzzer finds goes into the first folder, the target's own corpus. The
-# GIF targets start from GIF files, the palette target from palette files.
+# GIF targets start from GIF files, the palette target from palette files,
+# the colour map target from map files.
 gif_seeds=()
 for dir in "$root/tests/data" "$root/../shared/corpus"; do
   [ -d "$dir" ] && gif_seeds+=("$dir")
@@ -32,6 +33,9 @@ for target in "${targets[@]}"; do
   if [ "$target" = palette_fuzzer ]; then
     seeds=("$root/fuzz/seeds/palette")
     dict="$root/fuzz/palette.dict"
+  elif [ "$target" = colormap_fuzzer ]; then
+    seeds=("$root/fuzz/seeds/colormap")
+    dict="$root/fuzz/colormap.dict"
   else
     seeds=("${gif_seeds[@]}")
     dict="$root/fuzz/gif.dict"
