@@ -1,0 +1,36 @@
+// Relative adjustments of hue, saturation and lightness over chosen entries of
+// a table: on the window's 0..240 HLS scale, or perceptually in OKLCh, where a
+// hue shift keeps the perceived brightness.
+#pragma once
+
+#include "edit/Selection.h"
+#include "gif/Basics.h"
+#include "gif/ColorMap.h"
+
+namespace edit {
+
+struct TAdjustment {
+  bool Perceptual = false;
+  // HLS mode (whole numbers on the 0..240 scale, each -240..240):
+  //   H' = (H + Hue) mod 240 in 0..239, left alone for saturation 0;
+  //   S' = clamp(S + Saturation, 0, 240); L' = clamp(L + Lightness, 0, 240);
+  //   all from the entry's own H, L, S, converted back once, and an entry
+  //   whose H', L', S' equal H, L, S keeps its exact RGB.
+  // Perceptual mode (OKLCh): Hue in degrees (-360..360), left alone for greys
+  //   (C below 1e-4); Lightness in percentage points of L (-100..100);
+  //   Saturation as a percentage change of chroma (-100..100,
+  //   C' = C * (1 + Saturation / 100)). A result outside sRGB keeps its L and
+  //   h and takes the largest chroma inside (IntoGamut); channels round to
+  //   nearest.
+  double Hue = 0, Saturation = 0, Lightness = 0;
+};
+
+// One colour adjusted.
+gif::TGIFColor AdjustColor(gif::TGIFColor colour, const TAdjustment& adjustment);
+gif::TColor AdjustColor(gif::TColor colour, const TAdjustment& adjustment);
+
+// Adjusts the chosen entries of map (bits past its end are ignored). Returns
+// how many entries' colour changed.
+int Adjust(gif::TGIFColorMap& map, const TEntryMask& entries, const TAdjustment& adjustment);
+
+}  // namespace edit
