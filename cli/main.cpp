@@ -23,7 +23,8 @@ constexpr cli::TCommandSpec kCommands[] = {
     {"recolour", "recolor", cli::msg::RecolourSummary, cli::msg::RecolourSynopsis,
      cli::msg::RecolourDescription, cli::RecolourOptions, "", cli::RunRecolour},
     {"palette", "", cli::msg::PaletteSummary, cli::msg::PaletteSynopsis,
-     cli::msg::PaletteDescription, cli::PaletteOptions, "export import", cli::RunPalette},
+     cli::msg::PaletteDescription, cli::PaletteOptions,
+     "export import sort compact dedupe transparent", cli::RunPalette},
 };
 
 void PrintMainHelp() {
