@@ -40,6 +40,8 @@ cli="$build/cli/tintwell-cli"
 loadsave="$build/bench/tintwell_loadsave"
 
 corpus="$(cmake -L -N "$build" 2>/dev/null | sed -n 's/^TINTWELL_CORPUS_DIR:PATH=//p')"
+# A worktree has no shared corpus beside it; the tests' copy is always there.
+[[ -d "$corpus" ]] || corpus="$root/tests/data/corpus"
 work="$(mktemp -d "$dir/tintwell-cli-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 

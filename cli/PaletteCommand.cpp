@@ -15,19 +15,8 @@
 
 namespace cli {
 
-const TOptionSpec PaletteOptions[19] = {
-    {"--table", 0, "global|N",
-     "the global table or frame N's own (export, import default: global, else the first "
-     "frame's; the others: every table)"},
-    {"--output", 'o', "OUT", "write the palette (export) or the GIF (the others) to OUT"},
-    {"--in-place", 0, "", "all but export: replace each FILE with its result"},
+const std::array<TOptionSpec, 19> PaletteOptions = WithEditOptions({
     {"--format", 0, "gpl|pal|act|hex", "export: the palette format, instead of OUT's extension"},
-    StrictOption,
-    QuietOption,
-    OutDirOption,
-    DryRunOption,
-    GlobalOnlyOption,
-    JobsOption,
     {"--by", 0, "hue|saturation|lightness|luminance|usage", "sort: the key"},
     {"--reverse", 0, "", "sort: the other way round, ties still in order"},
     {"--entries", 0, "A-B", "ramp: the first and last entry, which stay"},
@@ -37,7 +26,7 @@ const TOptionSpec PaletteOptions[19] = {
     {"--match-color", 0, "RRGGBB", "transparent: make the first entry of this colour transparent"},
     {"--none", 0, "", "transparent: make no colour transparent"},
     {"--frames", 0, "LIST", "transparent: only these frames, counted from 1 (1-3,5)"},
-};
+});
 
 namespace {
 

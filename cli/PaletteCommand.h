@@ -3,6 +3,7 @@
 // (ramp, sort, ...) are in cli/PaletteOperations.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "cli/Options.h"
@@ -24,7 +25,7 @@ TTableChoice ParseTableChoice(const std::string& text);
 // The chosen table of a document; one that is not there raises an error.
 edit::TColorTable ChooseTable(gif::TGIFImage& image, const TTableChoice& choice);
 
-extern const TOptionSpec PaletteOptions[19];
+extern const std::array<TOptionSpec, 19> PaletteOptions;
 int RunPalette(const TParsedArgs& args);
 
 }  // namespace cli

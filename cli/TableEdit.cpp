@@ -12,11 +12,6 @@ namespace cli {
 
 namespace {
 
-// The options PlanEdit reads.
-constexpr std::string_view kShared[] = {"--global-only", "--table",   "--dry-run",
-                                        "--output",      "--out-dir", "--in-place",
-                                        "--jobs",        "--strict",  "--quiet"};
-
 std::vector<edit::TColorTable> ChosenTables(gif::TGIFImage& image, const TEditPlan& plan) {
   if (plan.Table) return {ChooseTable(image, *plan.Table)};
   return edit::ColorTables(image, plan.GlobalOnly);
@@ -84,11 +79,14 @@ void CheckOptionsApply(const TParsedArgs& args, std::span<const TOptionSpec> opt
   auto among = [](std::span<const std::string_view> names, std::string_view name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
+  auto shared = [](std::string_view name) {
+    return std::any_of(std::begin(EditOptions), std::end(EditOptions),
+                       [&](const TOptionSpec& option) { return option.Long == name; });
+  };
   // In the order of the table, so that the message does not depend on the
   // order of the arguments.
   for (const TOptionSpec& option : options)
-    if (args.Has(option.Long) && !among(takes, option.Long) &&
-        !(withShared && among(kShared, option.Long)))
+    if (args.Has(option.Long) && !among(takes, option.Long) && !(withShared && shared(option.Long)))
       throw TUsageError(Format(msg::OptionDoesNotApply, {std::string(option.Long), command}));
 }
 

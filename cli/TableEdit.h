@@ -4,7 +4,10 @@
 // changed"), the editing library's warnings among the file's notes.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -19,19 +22,28 @@
 
 namespace cli {
 
-// The option rows of these commands, spelt once.
-inline constexpr TOptionSpec GlobalOnlyOption{"--global-only", 0, "",
-                                              "change the global colour table only"};
-inline constexpr TOptionSpec TableOption{"--table", 0, "global|N",
-                                         "change the global table or frame N's own only"};
-inline constexpr TOptionSpec DryRunOption{"--dry-run", 0, "",
-                                          "write nothing; say what would change"};
-inline constexpr TOptionSpec OutputOption{"--output", 'o', "OUT",
-                                          "write the result to OUT (one FILE only)"};
-inline constexpr TOptionSpec OutDirOption{"--out-dir", 0, "DIR",
-                                          "write each result under DIR with its input's name"};
-inline constexpr TOptionSpec InPlaceOption{"--in-place", 0, "",
-                                           "replace each FILE with its result"};
+// The options every command that changes tables takes, after its own.
+inline constexpr TOptionSpec EditOptions[] = {
+    {"--global-only", 0, "", "change the global colour table only"},
+    {"--table", 0, "global|N", "only the global table or frame N's own (from 1)"},
+    {"--dry-run", 0, "", "write nothing; say what would change"},
+    {"--output", 'o', "OUT", "write the result to OUT (one FILE only)"},
+    {"--out-dir", 0, "DIR", "write each result under DIR with its input's name"},
+    {"--in-place", 0, "", "replace each FILE with its result"},
+    JobsOption,
+    StrictOption,
+    QuietOption,
+};
+
+// A command's table: its own options, then EditOptions.
+template <std::size_t N>
+constexpr std::array<TOptionSpec, N + std::size(EditOptions)> WithEditOptions(
+    const TOptionSpec (&own)[N]) {
+  std::array<TOptionSpec, N + std::size(EditOptions)> options{};
+  std::copy(std::begin(own), std::end(own), options.begin());
+  std::copy(std::begin(EditOptions), std::end(EditOptions), options.begin() + N);
+  return options;
+}
 
 // What the edit of one document did. Changed counts entries (moved, removed
 // or given another colour), or frames for a command that changes frames.
@@ -66,7 +78,7 @@ using TTableEdit =
 int RunEdit(const TEditPlan& plan, TEditUnit unit, const TTableEdit& edit);
 
 // Raises TUsageError for an option of options that was given but is neither
-// among takes nor (withShared) among the shared ones PlanEdit reads. command
+// among takes nor (withShared) among EditOptions. command
 // names the command in the message ("palette sort").
 void CheckOptionsApply(const TParsedArgs& args, std::span<const TOptionSpec> options,
                        std::span<const std::string_view> takes, const std::string& command,
