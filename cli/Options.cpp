@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cli/Messages.h"
+#include "gif/MessageFormat.h"
 
 namespace cli {
 

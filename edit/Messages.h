@@ -54,4 +54,9 @@ inline constexpr const char* TransparentIndexOutside =
 inline constexpr const char* TransparentColorMissing =
     "Frame %s: no entry of its colour table is #%s";
 
+// Colour map files (at a line, in the palette files' form).
+inline constexpr const char* MappingNotAPair =
+    "expected two colours, \"rrggbb rrggbb\" or \"#rrggbb -> #rrggbb\"";
+inline constexpr const char* MappingTwice = "%s is already mapped on line %s";
+
 }  // namespace edit::msg

@@ -1,0 +1,193 @@
+// Relative adjustments: the HLS mode against the colour model's own
+// conversion, the perceptual mode against a plain double-precision OKLab
+// computation written out here.
+#include "edit/Adjust.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+#include "PaletteMaps.h"
+#include "color/Common.h"
+#include "edit/OKLab.h"
+
+namespace {
+
+// Every 15th step of each channel, with both ends: 18^3 colours.
+test::Colours Sweep() {
+  test::Colours colours;
+  for (int r = 0; r <= 255; r += 15)
+    for (int g = 0; g <= 255; g += 15)
+      for (int b = 0; b <= 255; b += 15) colours.push_back({uint8_t(r), uint8_t(g), uint8_t(b)});
+  return colours;
+}
+
+gif::TGIFColor ModelAdjusted(gif::TGIFColor c, int dh, int ds, int dl) {
+  int h = 0, l = 0, s = 0;
+  color::RGBToHueLightSat(c.Red, c.Green, c.Blue, h, l, s);
+  const int h2 = s == 0 ? h : ((h + dh) % 240 + 240) % 240;
+  const int s2 = std::clamp(s + ds, 0, 240), l2 = std::clamp(l + dl, 0, 240);
+  if (h2 == h && s2 == s && l2 == l) return c;
+  int r = 0, g = 0, b = 0;
+  color::HueLightSatToRGB(h2, l2, s2, r, g, b);
+  return {uint8_t(r), uint8_t(g), uint8_t(b)};
+}
+
+TEST(Adjust, HLSModeIsTheColourModelsConversionEntryByEntry) {
+  const test::Colours sweep = Sweep();
+  const int rows[][3] = {{0, 0, 0},   {40, 0, 0},  {-40, 0, 0},  {239, 0, 0},      {-240, 0, 0},
+                         {240, 0, 0}, {0, 60, 0},  {0, -240, 0}, {0, 240, 0},      {0, 0, 30},
+                         {0, 0, -90}, {0, 0, 240}, {13, -7, 21}, {-120, 100, -100}};
+  edit::TEntryMask all;
+  all.set();
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row[0] << " " << row[1] << " " << row[2]);
+    const edit::TAdjustment adjustment{false, double(row[0]), double(row[1]), double(row[2])};
+    // In tables of 256, the last one shorter.
+    for (std::size_t start = 0; start < sweep.size(); start += 256) {
+      const test::Colours part(sweep.begin() + long(start),
+                               sweep.begin() + long(std::min(sweep.size(), start + 256)));
+      test::Colours expected;
+      int expectedChanges = 0;
+      for (const gif::TGIFColor& c : part) {
+        expected.push_back(ModelAdjusted(c, row[0], row[1], row[2]));
+        expectedChanges += !(expected.back() == c);
+      }
+      test::TestMap m(part);
+      EXPECT_EQ(edit::Adjust(m.map, all, adjustment), expectedChanges);
+      ASSERT_EQ(m.Entries(), expected);
+    }
+  }
+}
+
+TEST(Adjust, OnlyTheChosenEntriesChange) {
+  const test::Colours colours = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+  test::TestMap m(colours);
+  edit::TEntryMask chosen;
+  chosen.set(1).set(200);
+  EXPECT_EQ(edit::Adjust(m.map, chosen, {false, 80, 0, 0}), 1);
+  EXPECT_EQ(m.Entries(),
+            (test::Colours{{255, 0, 0}, ModelAdjusted({0, 255, 0}, 80, 0, 0), {0, 0, 255}}));
+}
+
+// The reference: OKLab by the paper's matrices as matrices, the gamut found by
+// bisecting until the interval no longer shrinks.
+namespace reference {
+
+using Vector = std::array<double, 3>;
+using Matrix = std::array<Vector, 3>;
+constexpr Matrix M1 = {{{0.4122214708, 0.5363325363, 0.0514459929},
+                        {0.2119034982, 0.6806995451, 0.1073969566},
+                        {0.0883024619, 0.2817188376, 0.6299787005}}};
+constexpr Matrix M2 = {{{0.2104542553, 0.7936177850, -0.0040720468},
+                        {1.9779984951, -2.4285922050, 0.4505937099},
+                        {0.0259040371, 0.7827717662, -0.8086757660}}};
+
+Vector Times(const Matrix& m, const Vector& v) {
+  Vector out{};
+  for (int i = 0; i < 3; ++i) out[i] = m[i][0] * v[0] + m[i][1] * v[1] + m[i][2] * v[2];
+  return out;
+}
+
+Matrix Inverse(const Matrix& m) {
+  const double det = m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+                     m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+                     m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+  Matrix inv{};
+  for (int i = 0; i < 3; ++i)
+    for (int j = 0; j < 3; ++j) {
+      const int a = (j + 1) % 3, b = (j + 2) % 3, c = (i + 1) % 3, d = (i + 2) % 3;
+      inv[i][j] = (m[a][c] * m[b][d] - m[a][d] * m[b][c]) / det;
+    }
+  return inv;
+}
+
+Vector Lab(gif::TGIFColor c) {
+  Vector lin{};
+  const uint8_t bytes[3] = {c.Red, c.Green, c.Blue};
+  for (int i = 0; i < 3; ++i) {
+    const double x = bytes[i] / 255.0;
+    lin[i] = x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+  }
+  Vector lms = Times(M1, lin);
+  for (double& x : lms) x = std::cbrt(x);
+  return Times(M2, lms);
+}
+
+Vector Linear(const Vector& lab) {
+  static const Matrix fromLab = Inverse(M2), fromLMS = Inverse(M1);
+  Vector lms = Times(fromLab, lab);
+  for (double& x : lms) x = x * x * x;
+  return Times(fromLMS, lms);
+}
+
+bool Inside(const Vector& lin) {
+  return std::all_of(lin.begin(), lin.end(), [](double x) { return x >= -1e-9 && x <= 1 + 1e-9; });
+}
+
+gif::TGIFColor Adjusted(gif::TGIFColor c, double dh, double ds, double dl) {
+  const Vector lab = Lab(c);
+  const double L = std::clamp(lab[0] + dl / 100, 0.0, 1.0);
+  double C = std::hypot(lab[1], lab[2]) * std::max(0.0, 1 + ds / 100);
+  double h = std::atan2(lab[2], lab[1]);
+  if (std::hypot(lab[1], lab[2]) >= 1e-4) h += dh * std::numbers::pi / 180;
+  const auto at = [&](double chroma) {
+    return Linear({L, chroma * std::cos(h), chroma * std::sin(h)});
+  };
+  if (!Inside(at(C))) {
+    double lo = 0, hi = C;
+    for (double mid = C / 2; mid > lo && mid < hi; mid = (lo + hi) / 2)
+      (Inside(at(mid)) ? lo : hi) = mid;
+    C = lo;
+  }
+  const Vector lin = at(C);
+  uint8_t out[3];
+  for (int i = 0; i < 3; ++i) {
+    const double x = std::clamp(lin[i], 0.0, 1.0);
+    out[i] = uint8_t(
+        std::lround(255 * (x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055)));
+  }
+  return {out[0], out[1], out[2]};
+}
+
+}  // namespace reference
+
+TEST(Adjust, PerceptualModeIsWithinOneOfADoublePrecisionOKLabComputation) {
+  const test::Colours sweep = Sweep();
+  const double rows[][3] = {{0, 0, 0},    {30, 0, 0},   {-200, 0, 0},  {360, 0, 0},
+                            {0, 50, 0},   {0, -100, 0}, {0, 100, 0},   {0, 0, 20},
+                            {0, 0, -100}, {0, 0, 100},  {90, 40, -15}, {-45, -30, 10}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row[0] << " " << row[1] << " " << row[2]);
+    const edit::TAdjustment adjustment{true, row[0], row[1], row[2]};
+    int worst = 0;
+    for (const gif::TGIFColor& c : sweep) {
+      const gif::TGIFColor got = edit::AdjustColor(c, adjustment);
+      const gif::TGIFColor want = reference::Adjusted(c, row[0], row[1], row[2]);
+      const int apart = std::max({std::abs(got.Red - want.Red), std::abs(got.Green - want.Green),
+                                  std::abs(got.Blue - want.Blue)});
+      worst = std::max(worst, apart);
+      ASSERT_LE(apart, 1) << c << " gives " << got << ", the reference " << want;
+    }
+    if (row[0] == 0 && row[1] == 0 && row[2] == 0) {
+      EXPECT_EQ(worst, 0);
+    }
+  }
+}
+
+TEST(Adjust, PerceptualHueShiftLeavesGreysAndKeepsLightness) {
+  for (const gif::TGIFColor grey : test::Colours{{0, 0, 0}, {128, 128, 128}, {255, 255, 255}})
+    EXPECT_EQ(edit::AdjustColor(grey, {true, 120, 0, 0}), grey);
+  // Yellow turned to blue keeps its lightness, unlike in HLS, and comes out of
+  // sRGB, so it loses chroma instead.
+  const edit::TOKLCh yellow = edit::ToOKLCh(edit::ToOKLab(gif::TGIFColor{255, 255, 0}));
+  const edit::TOKLCh turned = edit::ToOKLCh(
+      edit::ToOKLab(edit::AdjustColor(gif::TGIFColor{255, 255, 0}, {true, 160, 0, 0})));
+  EXPECT_NEAR(turned.L, yellow.L, 0.01);
+  EXPECT_LT(turned.C, yellow.C / 2);
+}
+
+}  // namespace
