@@ -6,6 +6,7 @@
 #include "edit/EditError.h"
 #include "edit/Messages.h"
 #include "edit/Selection.h"
+#include "gif/MessageFormat.h"
 
 namespace edit {
 

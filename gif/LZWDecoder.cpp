@@ -10,6 +10,7 @@
 
 #include "gif/Document.h"
 #include "gif/Extensions.h"
+#include "gif/MessageFormat.h"
 #include "gif/Messages.h"
 #include "gif/SubBlocks.h"
 
