@@ -7,6 +7,7 @@
 
 #include "cli/Messages.h"
 #include "cli/TableEdit.h"
+#include "edit/Ramp.h"
 #include "edit/Remap.h"
 #include "edit/Transparency.h"
 
@@ -17,6 +18,22 @@ namespace {
 TEditCount CountOf(const edit::TRemapReport& report, std::vector<std::string>& warnings) {
   warnings.insert(warnings.end(), report.Warnings.begin(), report.Warnings.end());
   return {report.EntriesChanged, report.TablesChanged};
+}
+
+// "A-B" with 0 <= A < B <= 255.
+std::pair<int, int> ParseRampEntries(const std::string& text) {
+  const std::size_t dash = text.find('-');
+  auto number = [&](const std::string& part) {
+    if (part.empty() || part.size() > 3 ||
+        part.find_first_not_of("0123456789") != std::string::npos)
+      throw TUsageError(Format(msg::RampEntriesValue, {text}));
+    return std::stoi(part);
+  };
+  if (dash == std::string::npos) throw TUsageError(Format(msg::RampEntriesValue, {text}));
+  const int first = number(text.substr(0, dash));
+  const int last = number(text.substr(dash + 1));
+  if (first >= last || last > 255) throw TUsageError(Format(msg::RampEntriesValue, {text}));
+  return {first, last};
 }
 
 // "1-3,5": frames counted from 1, as 0-based indices in the order given.
@@ -43,6 +60,21 @@ std::vector<int> ParseFrameList(const std::string& text) {
     start = end + 1;
   }
   return frames;
+}
+
+TTableEdit PlanRamp(const TParsedArgs& args) {
+  const std::optional<std::string> entries = args.Value("--entries");
+  if (!entries) throw TUsageError(msg::RampNeedsEntries);
+  const auto [first, last] = ParseRampEntries(*entries);
+  if (args.Has("--hls") && args.Has("--rgb")) throw TUsageError(msg::RampTwoSpaces);
+  const edit::TRampSpace space = args.Has("--hls")   ? edit::TRampSpace::HLS
+                                 : args.Has("--rgb") ? edit::TRampSpace::RGB
+                                                     : edit::TRampSpace::OKLab;
+  return [first, last, space](gif::TGIFImage&, std::span<const edit::TColorTable> tables,
+                              std::vector<std::string>&) {
+    return EachTable(
+        tables, [&](gif::TGIFColorMap& map) { return edit::MakeRamp(map, first, last, space); });
+  };
 }
 
 TTableEdit PlanSort(const TParsedArgs& args) {
@@ -108,6 +140,7 @@ TTableEdit PlanTransparent(const TParsedArgs& args) {
   };
 }
 
+constexpr std::string_view kRampTakes[] = {"--entries", "--hls", "--rgb"};
 constexpr std::string_view kSortTakes[] = {"--by", "--reverse"};
 constexpr std::string_view kTransparentTakes[] = {"--index", "--match-color", "--none", "--frames"};
 
@@ -119,6 +152,7 @@ struct TOperation {
 };
 
 const TOperation kOperations[] = {
+    {"ramp", kRampTakes, TEditUnit::Entries, PlanRamp},
     {"sort", kSortTakes, TEditUnit::Entries, PlanSort},
     {"compact", {}, TEditUnit::Entries, PlanCompact},
     {"dedupe", {}, TEditUnit::Entries, PlanDedupe},

@@ -46,6 +46,17 @@ std::string EditFile(const TEditPlan& plan, TEditUnit unit, const TTableEdit& ed
 
 }  // namespace
 
+TEditCount EachTable(std::span<const edit::TColorTable> tables,
+                     const std::function<int(gif::TGIFColorMap& map)>& change) {
+  TEditCount count;
+  for (const edit::TColorTable& table : tables) {
+    const int changed = change(*table.Map);
+    count.Changed += changed;
+    count.Tables += changed != 0;
+  }
+  return count;
+}
+
 TEditPlan PlanEdit(const TParsedArgs& args, std::size_t firstFile) {
   TEditPlan plan;
   plan.Files.assign(

@@ -53,6 +53,10 @@ struct TEditCount {
 };
 enum class TEditUnit { Entries, Frames };
 
+// Runs change on the map of each table; it returns how many entries changed.
+TEditCount EachTable(std::span<const edit::TColorTable> tables,
+                     const std::function<int(gif::TGIFColorMap& map)>& change);
+
 // Everything a run needs, checked before any file is touched.
 struct TEditPlan {
   std::optional<TTableChoice> Table;  // one table; nullopt: every table

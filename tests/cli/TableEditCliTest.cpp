@@ -14,7 +14,10 @@
 #include "../edit/RemapChecks.h"
 #include "../gif/GifBytes.h"
 #include "CliRun.h"
+#include "edit/Adjust.h"
+#include "edit/ColorMapping.h"
 #include "edit/ColorTables.h"
+#include "edit/Ramp.h"
 #include "edit/Remap.h"
 #include "edit/TableUse.h"
 #include "edit/Transparency.h"
@@ -64,6 +67,17 @@ std::vector<edit::TColorTable> All(gif::TGIFImage& image) {
   return edit::ColorTables(image);
 }
 
+// Through edit/ on every table.
+void AdjustAll(gif::TGIFImage& d, const edit::TSelection& selection,
+               const edit::TAdjustment& adjustment) {
+  for (const edit::TColorTable& t : All(d))
+    edit::Adjust(*t.Map, edit::Select(*t.Map, selection), adjustment);
+}
+
+void SwapRedAndBlue(gif::TGIFImage& d) {
+  edit::ApplyColorMapping(edit::MapsOf(All(d)), {{0x0000FF, 0xFF0000}, {0xFF0000, 0x0000FF}});
+}
+
 TEST(TableEditCli, EachCommandChangesWhatTheLibraryChangesAndRemapsKeepThePicture) {
   const TRow rows[] = {
       {{"palette", "sort", "--by", "hue"},
@@ -91,6 +105,41 @@ TEST(TableEditCli, EachCommandChangesWhatTheLibraryChangesAndRemapsKeepThePictur
        "wuffs-artificial/transparent-index.gif",
        [](gif::TGIFImage& d) { edit::DedupeTables(d, All(d)); },
        true},
+      {{"adjust", "--hue", "40", "--entries", "0-7"},
+       "deb-gdkpixbuf-suite/high-color.gif",
+       [](gif::TGIFImage& d) {
+         edit::TSelection selection;
+         selection.Entries = edit::TEntryMask(0xFF);
+         edit::TAdjustment adjustment;
+         adjustment.Hue = 40;
+         AdjustAll(d, selection, adjustment);
+       },
+       false},
+      {{"adjust", "--perceptual", "--light", "-10", "--sat", "+20", "--match-hue", "0",
+        "--tolerance", "30"},
+       "wuffs/animated-red-blue.gif",
+       [](gif::TGIFImage& d) {
+         edit::TSelection selection;
+         selection.MatchHue = 0;
+         selection.Tolerance = 30;
+         edit::TAdjustment adjustment;
+         adjustment.Perceptual = true;
+         adjustment.Saturation = 20;
+         adjustment.Lightness = -10;
+         AdjustAll(d, selection, adjustment);
+       },
+       false},
+      {{"map", "--change", "ff0000=0000ff", "--change", "#0000FF=#ff0000"},
+       "wuffs/animated-red-blue.gif",
+       SwapRedAndBlue,
+       false},
+      {{"palette", "ramp", "--entries", "0-15", "--hls"},
+       "libnsgif/waves.gif",
+       [](gif::TGIFImage& d) {
+         for (const edit::TColorTable& t : All(d))
+           edit::MakeRamp(*t.Map, 0, 15, edit::TRampSpace::HLS);
+       },
+       false},
       {{"palette", "transparent", "--index", "2", "--frames", "2"},
        "wuffs-artificial/transparent-index.gif",
        [](gif::TGIFImage& d) { edit::SetTransparency(d, std::vector<int>{1}, 2); },
@@ -154,6 +203,33 @@ TEST(TableEditCli, ATableWithAnIndexPastItsEndIsLeftWithAWarningAndTheOthersAreD
                          "end of its table of 2 colours; the table is left as it is\n");
 }
 
+TEST(TableEditCli, AMapFileSwapsAtOnceAndAMalformedLineNamesFileAndLineAndWritesNothing) {
+  const TScratch scratch;
+  const std::string input = CorpusFile("wuffs/animated-red-blue.gif");
+  const struct {
+    const char* text;
+    int status;
+    const char* error;  // after the map file's name
+  } rows[] = {
+      {"# red and blue swap\nff0000 0000ff\n\n#0000ff -> #FF0000  # back\n", 0, nullptr},
+      {"ff0000 0000ff\nff0000 00ff00 00ff00\n", 1, ", line 2: "},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    const std::string map = scratch / "colours.map", output = scratch / "out.gif";
+    std::filesystem::remove(output);
+    std::ofstream(map) << row.text;
+    const cli_test::TRun run = RunCli({"map", "--map", map, "-o", output, input});
+    EXPECT_EQ(run.Status, row.status) << run.Err;
+    if (row.error == nullptr) {
+      EXPECT_EQ(Meaning(output), Meaning(input, SwapRedAndBlue));
+    } else {
+      EXPECT_EQ(run.Err.rfind("tintwell-cli: " + map + row.error, 0), 0u) << run.Err;
+      EXPECT_FALSE(std::filesystem::exists(output));
+    }
+  }
+}
+
 TEST(TableEditCli, UsageErrorsExitWith2AndWriteNothing) {
   const TScratch scratch;
   const std::string file = scratch / "a.gif";
@@ -162,6 +238,20 @@ TEST(TableEditCli, UsageErrorsExitWith2AndWriteNothing) {
     std::vector<std::string> args;
     const char* message;
   } rows[] = {
+      {{"adjust", "--in-place", file}, "no change given"},
+      {{"adjust", "--hue", "241", "--in-place", file}, "--hue: 241 is out of range -240..240"},
+      {{"adjust", "--perceptual", "--sat", "-101", "--in-place", file},
+       "--sat: -101 is out of range -100..100"},
+      {{"adjust", "--hue", "5", "--tolerance", "3", "--in-place", file}, "--tolerance needs"},
+      {{"adjust", "--hue", "5", "--match-sat", "9", "--tolerance", "121", "--in-place", file},
+       "--tolerance: 121 is out of range 0..120"},
+      {{"adjust", "--hue", "5", "--entries", "3-1", "--in-place", file},
+       "--entries: \"3-1\" is not a list"},
+      {{"map", "--in-place", file}, "say --change FROM=TO"},
+      {{"map", "--change", "red=blue", "--in-place", file}, "--change: \"red=blue\" is not"},
+      {{"palette", "ramp", "--entries", "5-5", "--in-place", file}, "--entries: \"5-5\" is not"},
+      {{"palette", "ramp", "--entries", "0-9", "--hls", "--rgb", "--in-place", file},
+       "--hls and --rgb exclude each other"},
       {{"palette", "sort", "--in-place", file}, "sort needs --by"},
       {{"palette", "sort", "--by", "red", "--in-place", file}, "--by: \"red\" is none of"},
       {{"palette", "sort", "--by", "hue", file}, "say where to write"},
