@@ -162,8 +162,7 @@ int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
     const std::size_t done = completed;
     lock.unlock();
     for (const TOutcome& outcome : ready) {
-      // The line is cleared only for text that lands on the terminal it is on.
-      // Notes come first: a file's warnings lead up to its report.
+      // Notes come first: a file's warnings lead up to its report or failure.
       if (!outcome.Notes.empty()) {
         progress.Hide();
         std::fflush(out);
@@ -171,6 +170,7 @@ int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
         std::fflush(err);
       }
       if (outcome.Failed) status = 1;
+      // The progress line is cleared only for text that lands on its terminal.
       if (outTerminal && !outcome.Out.empty()) progress.Hide();
       if (!outcome.Out.empty()) std::fputs(outcome.Out.c_str(), out);
     }

@@ -109,6 +109,7 @@ TOutputPlan PlanOutputs(const TParsedArgs& args, const std::vector<std::string>&
   if (args.Has("--out-dir")) {
     plan.Mode = TOutputMode::OutDir;
     plan.Output = *args.Value("--out-dir");
+    if (plan.Output == StandardStream) throw TUsageError(msg::OutDirNotStandard);
     for (const std::string& file : files)
       plan.Targets.push_back(
           (std::filesystem::path(plan.Output) / std::filesystem::path(file).filename()).string());

@@ -34,6 +34,7 @@ inline constexpr const char* StandardInputName = "<stdin>";
 inline constexpr const char* StandardInputTwice = "standard input (-) can be read only once";
 inline constexpr const char* StandardInputNeedsOutput =
     "standard input (-) has no name to write under: use -o OUT or -o -";
+inline constexpr const char* OutDirNotStandard = "--out-dir takes a folder, not -";
 inline constexpr const char* OutputIsTerminal =
     "-o -: standard output is a terminal; redirect it to a file or a pipe";
 inline constexpr const char* CannotReadInput = "Cannot read standard input";
@@ -71,21 +72,26 @@ inline constexpr const char* MainUsage =
 inline constexpr const char* MainHelpTail =
     "\n"
     "'tintwell-cli COMMAND --help' describes a command.\n"
+    "A FILE of - reads standard input, -o - writes standard output. Warnings of\n"
+    "the library go to the error stream as FILE: warning: ...; --strict fails\n"
+    "such a file, -q silences them.\n"
     "Exit status: 0 when every file succeeded, 1 when any file failed,\n"
     "2 for a usage error (then nothing is read or written).\n";
 
-inline constexpr const char* InfoSynopsis = "Usage: tintwell-cli info [--json] [-j N] FILE...\n";
+inline constexpr const char* InfoSynopsis =
+    "Usage: tintwell-cli info [--json] [--colors] [--strict] [-q] [-j N] FILE...\n";
 inline constexpr const char* InfoSummary = "list the header, frames and extensions of each file";
 inline constexpr const char* InfoDescription =
     "Prints, per file, the signature, screen size, colour resolution, background\n"
     "index, global table size and frames, and per frame its position, size,\n"
     "interlace flag, local table size, delay, disposal, transparent index and\n"
-    "extensions. Files are reported in the order given.\n";
+    "extensions, and the library's warnings. Files are reported in the order\n"
+    "given; a FILE of - reads standard input.\n";
 
 inline constexpr const char* RecolourSynopsis =
     "Usage: tintwell-cli recolour [--from-hue N --to-hue N] [--from-sat N --to-sat N]\n"
-    "         [--from-light N --to-light N] [--tolerance N] [--global-only] [-j N]\n"
-    "         (-o OUT | --out-dir DIR | --in-place | --dry-run) FILE...\n";
+    "         [--from-light N --to-light N] [--tolerance N] [--global-only] [--strict]\n"
+    "         [-q] [-j N] (-o OUT | --out-dir DIR | --in-place | --dry-run) FILE...\n";
 inline constexpr const char* RecolourSummary =
     "shift hue, saturation or lightness in every colour table";
 inline constexpr const char* RecolourDescription =
@@ -94,10 +100,12 @@ inline constexpr const char* RecolourDescription =
     "saturation and for lightness. Values run from 0 to 240. Every colour table\n"
     "of each file is changed (only the global one with --global-only); pixels\n"
     "and all other blocks stay as they are. A file that fails leaves its target\n"
-    "as it was.\n";
+    "as it was; in place, a file whose tables come out as they were is not\n"
+    "written. A FILE of - reads standard input, -o - writes standard output.\n";
 
 inline constexpr const char* PaletteSynopsis =
-    "Usage: tintwell-cli palette export FILE [--table global|N] -o OUT.{gpl,pal,act,hex}\n"
+    "Usage: tintwell-cli palette export FILE [--table global|N] [--format FORMAT]\n"
+    "         -o OUT.{gpl,pal,act,hex}\n"
     "       tintwell-cli palette import FILE PALETTE [--table global|N]\n"
     "         (-o OUT | --in-place)\n"
     "       tintwell-cli palette ramp --entries A-B [--hls | --rgb] OUTPUT FILE...\n"

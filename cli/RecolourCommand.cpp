@@ -32,15 +32,15 @@ namespace {
 struct TPassOptions {
   const char* From;
   const char* To;
-  std::string edit::TRecolourRequest::*FromField;
-  std::string edit::TRecolourRequest::*ToField;
+  std::string edit::TRecolourFields::*FromField;
+  std::string edit::TRecolourFields::*ToField;
 };
 
 // In the order the passes run.
 constexpr TPassOptions kPasses[] = {
-    {"--from-hue", "--to-hue", &edit::TRecolourRequest::FromH, &edit::TRecolourRequest::ToH},
-    {"--from-sat", "--to-sat", &edit::TRecolourRequest::FromS, &edit::TRecolourRequest::ToS},
-    {"--from-light", "--to-light", &edit::TRecolourRequest::FromL, &edit::TRecolourRequest::ToL},
+    {"--from-hue", "--to-hue", &edit::TRecolourFields::FromH, &edit::TRecolourFields::ToH},
+    {"--from-sat", "--to-sat", &edit::TRecolourFields::FromS, &edit::TRecolourFields::ToS},
+    {"--from-light", "--to-light", &edit::TRecolourFields::FromL, &edit::TRecolourFields::ToL},
 };
 
 }  // namespace
@@ -49,6 +49,7 @@ TRecolourPlan PlanRecolour(const TParsedArgs& args) {
   TRecolourPlan plan;
   if (args.Files.empty()) throw TUsageError(msg::NoFiles);
 
+  edit::TRecolourFields fields;
   bool anyPass = false;
   for (const TPassOptions& pass : kPasses) {
     const std::optional<std::string> from = args.Value(pass.From);
@@ -57,28 +58,19 @@ TRecolourPlan PlanRecolour(const TParsedArgs& args) {
     if (from) NumberInRange(pass.From, *from, 0, 240);
     if (to) NumberInRange(pass.To, *to, 0, 240);
     if (to && !from) throw TUsageError(Format(msg::ToWithoutFrom, {pass.To, pass.From}));
-    plan.Request.*pass.FromField = from.value_or("");
-    plan.Request.*pass.ToField = to.value_or("");
+    fields.*pass.FromField = from.value_or("");
+    fields.*pass.ToField = to.value_or("");
     anyPass = anyPass || from.has_value();
   }
   if (!anyPass) throw TUsageError(msg::NoPass);
   if (const std::optional<std::string> tolerance = args.Value("--tolerance")) {
     plan.Tolerance = NumberInRange("--tolerance", *tolerance, 0, 100);
   }
-  const int tolerance = plan.Tolerance;
-  plan.Request.Tolerance = [tolerance] { return tolerance; };
-
-  // The recolour core's own checks, run over no maps, give the window's
-  // messages in the window's order ("Please enter new Hue", "Hue must be less
-  // than 240").
-  std::optional<std::string> refusal;
-  plan.Request.ShowError = [&refusal](const std::string& message) {
-    if (!refusal) refusal = message;
-  };
-  edit::Recolour(std::span<gif::TGIFColorMap* const>{}, plan.Request);
-  if (refusal) throw TUsageError(*refusal);
-  // Every check has passed, so a message now would be a fault of this tool.
-  plan.Request.ShowError = [](const std::string& message) { throw std::logic_error(message); };
+  // The window's plan of the same fields: the first box it would show
+  // ("Please enter new Hue") is the usage error, and nothing runs.
+  plan.Passes = edit::MakeRecolourPlan(fields, plan.Tolerance);
+  const std::vector<std::string> messages = plan.Passes.Messages();
+  if (!messages.empty()) throw TUsageError(messages.front());
 
   plan.GlobalOnly = args.Has("--global-only");
   plan.Jobs = args.Has("--jobs") ? ParseJobs(*args.Value("--jobs")) : DefaultJobs();
@@ -95,7 +87,7 @@ std::string RecolourFile(const TRecolourPlan& plan, std::size_t index, std::stri
   const std::vector<gif::TGIFColorMap*> maps =
       edit::MapsOf(edit::ColorTables(input.Image, plan.GlobalOnly));
   edit::TRecolourCount count;
-  edit::Recolour(maps, plan.Request, &count);
+  edit::Recolour(maps, plan.Passes, &count);
   const bool dryRun = plan.Outputs.Mode == TOutputMode::DryRun;
   if (!WriteResult(input, plan.Outputs, index) && !dryRun)
     return Format(msg::Unchanged, {file}) + "\n";

@@ -7,14 +7,14 @@
 
 #include "cli/InputOutput.h"
 #include "cli/Options.h"
-#include "edit/Recolour.h"
+#include "edit/RecolourPlan.h"
 
 namespace cli {
 
 // Everything a run needs, checked: building one raises TUsageError for any
 // mistake, before a file is touched.
 struct TRecolourPlan {
-  edit::TRecolourRequest Request;
+  edit::TRecolourPlan Passes;
   int Tolerance = 0;
   bool GlobalOnly = false;
   TOutputPlan Outputs;

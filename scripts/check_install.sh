@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and checks what the desktop needs:
 # the program, the desktop entry and AppStream data (with their validators),
-# the icons at every size, and the manual pages.
+# the icons at every size, the manual pages and the command-line tool's shell
+# completion.
 #   check_install.sh <build folder>
 # Exits 77 (skipped) when a validator is missing; scripts/deps.sh installs them.
 set -uo pipefail
@@ -49,6 +50,17 @@ elif command -v groff >/dev/null; then
   warnings=$(groff -man -Tutf8 -ww -z "$man" 2>&1)
   [ -z "$warnings" ] || fail "tintwell.1: $warnings"
 fi
+
+# The command-line tool's completion scripts, where each shell looks for them;
+# bash must load its own without a complaint and then know the command.
+[ -x "$prefix/bin/tintwell-cli" ] || fail "bin/tintwell-cli missing"
+for script in bash-completion/completions/tintwell-cli zsh/site-functions/_tintwell-cli \
+  fish/vendor_completions.d/tintwell-cli.fish; do
+  [ -s "$prefix/share/$script" ] || fail "share/$script missing"
+done
+loaded=$(bash --norc -c 'source "$1" && complete -p tintwell-cli' bash \
+  "$prefix/share/bash-completion/completions/tintwell-cli" 2>&1)
+[[ $loaded == *"-F _tintwell_cli tintwell-cli" ]] || fail "bash completion: $loaded"
 
 [ "$failures" -eq 0 ] && echo "installed tree is complete and valid"
 exit $((failures > 0))

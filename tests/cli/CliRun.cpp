@@ -12,20 +12,11 @@
 
 namespace cli_test {
 
-TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged, int signal) {
-  const TScratch capture;
+namespace {
+
+TRun Run(const TScratch& capture, std::vector<std::string> command, int signal) {
   const std::string outName = capture / "stdout";
   const std::string errName = capture / "stderr";
-  std::vector<std::string> command;
-  std::string program = TINTWELL_CLI;
-  if (asUnprivileged && ::geteuid() == 0) {
-    command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-    // A copy in the open scratch folder: the build folder may be closed to nobody.
-    program = capture / "tintwell-cli";
-    std::filesystem::copy_file(TINTWELL_CLI, program);
-  }
-  command.push_back(program);
-  command.insert(command.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& arg : command) argv.push_back(arg.data());
   argv.push_back(nullptr);
@@ -35,7 +26,11 @@ TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged, int signa
     // Standard error is a file, never a terminal: no progress line.
     const int out = ::open(outName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     const int err = ::open(errName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(127);
+    // Nothing to read unless a pipeline of the command line gives it.
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
+        ::dup2(err, 2) < 0)
+      ::_exit(127);
     ::execv(argv[0], argv.data());
     ::_exit(127);
   }
@@ -52,6 +47,29 @@ TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged, int signa
   run.Out = ReadBytes(outName);
   run.Err = ReadBytes(errName);
   return run;
+}
+
+}  // namespace
+
+TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged, int signal) {
+  const TScratch capture;
+  std::vector<std::string> command;
+  std::string program = TINTWELL_CLI;
+  if (asUnprivileged && ::geteuid() == 0) {
+    command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+    // A copy in the open scratch folder: the build folder may be closed to nobody.
+    program = capture / "tintwell-cli";
+    std::filesystem::copy_file(TINTWELL_CLI, program);
+  }
+  command.push_back(program);
+  command.insert(command.end(), args.begin(), args.end());
+  return Run(capture, std::move(command), signal);
+}
+
+TRun RunShell(const std::string& commandLine) {
+  const TScratch capture;
+  // The program's path is the shell's first argument, so it needs no quoting.
+  return Run(capture, {"/bin/sh", "-c", "export CLI=\"$0\"; " + commandLine, TINTWELL_CLI}, 0);
 }
 
 TScratch::TScratch() {
@@ -76,7 +94,8 @@ std::string CorpusFile(const std::string& name) {
   std::string path = std::string(TINTWELL_CORPUS_DIR) + "/" + name;
   // A missing input fails the test that needs it with its name, not later
   // with a confusing difference.
-  if (!std::filesystem::is_regular_file(path)) throw std::runtime_error("missing test input " + path);
+  if (!std::filesystem::is_regular_file(path))
+    throw std::runtime_error("missing test input " + path);
   return path;
 }
 

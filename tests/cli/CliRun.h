@@ -20,6 +20,10 @@ struct TRun {
 // A signal other than 0 is sent to the program once it has reported a file.
 TRun RunCli(const std::vector<std::string>& args, bool asUnprivileged = false, int signal = 0);
 
+// Runs a shell command line (a pipeline, say) in which $CLI names the built
+// tintwell-cli.
+TRun RunShell(const std::string& commandLine);
+
 // A fresh folder under the system's temporary folder, removed with everything
 // in it at the end of the test.
 class TScratch {

@@ -259,6 +259,10 @@ TEST(RecolourCli, UsageErrorsExitTwoAndTouchNothing) {
        Format(cli::msg::RepeatedOption, {"--tolerance"})},
       {{"--from-hue", "1", "--to-hue", "2", "--bogus", out, "D"},
        Format(cli::msg::UnknownOption, {"--bogus"})},
+      // Standard input has no name to write under, and is read only once.
+      {{"--from-hue", "1", "--to-hue", "2", "--in-place", "-"}, cli::msg::StandardInputNeedsOutput},
+      {{"--from-hue", "1", "--to-hue", "2", out, "D", "-", "-"}, cli::msg::StandardInputTwice},
+      {{"--from-hue", "1", "--to-hue", "2", out, "-"}, cli::msg::OutDirNotStandard},
       {{"--from-hue", "1", "--to-hue", "2", "--in-place=yes"},
        Format(cli::msg::UnexpectedValue, {"--in-place"})},
   };
