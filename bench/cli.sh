@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Times tintwell-cli recolour over a batch of copies of the corpus files with
 # -j 1 and with -j = cores, against a plain load + save of the same files
-# (bench/loadsave.cpp), and reports files per second, the speed-up of the
-# parallel run and the cost of -j 1 over load + save.
+# (bench/loadsave.cpp), and palette sort --by hue with -j = cores beside them
+# (it rewrites every frame's pixels, where recolour only touches the tables);
+# reports files per second, the speed-up of the parallel run, the cost of -j 1
+# over load + save and the rate of the sort against recolour's.
 #
 #   bash bench/cli.sh [--files N] [--rounds N] [--dir DIR]
 #
@@ -10,7 +12,7 @@
 # figures are of the program and not of the disk; give a folder on a disk to
 # see what its fsync costs).
 #
-# Each round runs the three in turn, their order rotating from round to round;
+# Each round runs the four in turn, their order rotating from round to round;
 # the best and the median round are reported. Every run writes into a fresh folder,
 # so each file is a new file written with the safe save (including its fsync).
 set -euo pipefail
@@ -38,6 +40,8 @@ cli="$build/cli/tintwell-cli"
 loadsave="$build/bench/tintwell_loadsave"
 
 corpus="$(cmake -L -N "$build" 2>/dev/null | sed -n 's/^TINTWELL_CORPUS_DIR:PATH=//p')"
+# A worktree has no shared corpus beside it; the tests' copy is always there.
+[[ -d "$corpus" ]] || corpus="$root/tests/data/corpus"
 work="$(mktemp -d "$dir/tintwell-cli-bench.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
@@ -66,13 +70,15 @@ run() {  # name command...
   cpu[$name]+="$(echo "$user + $system" | bc) "
 }
 recolour=(recolour --from-hue 0 --to-hue 80 --tolerance 20)
-names=(loadsave j1 jcores)
+sort=(palette sort --by hue)
+names=(loadsave j1 jcores sort)
 for ((r = 0; r < rounds; r++)); do
-  for ((k = 0; k < 3; k++)); do
-    case "${names[(r + k) % 3]}" in
+  for ((k = 0; k < ${#names[@]}; k++)); do
+    case "${names[(r + k) % ${#names[@]}]}" in
       loadsave) run loadsave "$loadsave" "$work/out" "$work"/in/*.gif ;;
       j1) run j1 "$cli" "${recolour[@]}" -j 1 --out-dir "$work/out" "$work"/in/*.gif ;;
       jcores) run jcores "$cli" "${recolour[@]}" -j "$cores" --out-dir "$work/out" "$work"/in/*.gif ;;
+      sort) run sort "$cli" "${sort[@]}" -j "$cores" --out-dir "$work/out" "$work"/in/*.gif ;;
     esac
   done
 done
@@ -83,11 +89,12 @@ rate() { echo "scale=0; $files / $1" | bc; }
 # The best round is the one least disturbed by other work on the machine; the
 # median shows what a run typically takes there.
 printf '%d rounds          best wall s  files/s  median wall s  files/s  median cpu s\n' "$rounds"
-for name in loadsave j1 jcores; do
+for name in "${names[@]}"; do
   case "$name" in
     loadsave) label='load + save' ;;
     j1) label='recolour -j 1' ;;
     jcores) label="recolour -j $cores" ;;
+    sort) label="sort -j $cores" ;;
   esac
   fast="$(best "${times[$name]}")"
   typical="$(median "${times[$name]}")"
@@ -102,4 +109,7 @@ printf 'speed-up -j %d over -j 1: %.2fx best, %.2fx median\n' "$cores" \
 printf 'cost of -j 1 over load + save: %.2fx best, %.2fx median, %.2fx cpu\n' \
   "$(ratio "$j1_best" "$loadsave_best")" "$(ratio "$j1_median" "$loadsave_median")" \
   "$(ratio "$j1_cpu" "$loadsave_cpu")"
+# Rates are inverse times: sort's rate over recolour's is recolour's time over sort's.
+printf 'palette sort -j %d against recolour -j %d: %.2fx best, %.2fx median\n' "$cores" "$cores" \
+  "$(ratio "$jcores_best" "$sort_best")" "$(ratio "$jcores_median" "$sort_median")"
 printf 'load average: %s\n' "$(cut -d' ' -f1-3 /proc/loadavg)"

@@ -164,8 +164,13 @@ bool TGifInput::TablesChanged() const {
 }
 
 bool WriteResult(TGifInput& input, const TOutputPlan& plan, std::size_t index) {
+  return WriteResult(input, plan, index,
+                     plan.Mode != TOutputMode::InPlace || input.TablesChanged());
+}
+
+bool WriteResult(TGifInput& input, const TOutputPlan& plan, std::size_t index, bool changed) {
   if (plan.Mode == TOutputMode::DryRun) return false;
-  if (plan.Mode == TOutputMode::InPlace && !input.TablesChanged()) return false;
+  if (plan.Mode == TOutputMode::InPlace && !changed) return false;
   const std::string& target = plan.Targets[index];
   if (target != StandardStream) {
     input.Image.SaveFile(target);

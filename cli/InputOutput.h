@@ -87,5 +87,9 @@ class TGifInput {
 // whose tables did not change is not written at all, so that the file keeps
 // its bytes, inode and modification time: the result is then false.
 bool WriteResult(TGifInput& input, const TOutputPlan& plan, std::size_t index);
+// The same for a command that knows whether it changed the document, also
+// outside its tables (a frame's transparent colour): in place, an unchanged
+// one is not written.
+bool WriteResult(TGifInput& input, const TOutputPlan& plan, std::size_t index, bool changed);
 
 }  // namespace cli

@@ -107,9 +107,18 @@ inline constexpr const char* PaletteSynopsis =
     "Usage: tintwell-cli palette export FILE [--table global|N] [--format FORMAT]\n"
     "         -o OUT.{gpl,pal,act,hex}\n"
     "       tintwell-cli palette import FILE PALETTE [--table global|N]\n"
-    "         (-o OUT | --in-place)\n";
+    "         (-o OUT | --in-place)\n"
+    "       tintwell-cli palette ramp --entries A-B [--hls | --rgb] OUTPUT FILE...\n"
+    "       tintwell-cli palette sort --by hue|saturation|lightness|luminance|usage\n"
+    "         [--reverse] OUTPUT FILE...\n"
+    "       tintwell-cli palette compact OUTPUT FILE...\n"
+    "       tintwell-cli palette dedupe OUTPUT FILE...\n"
+    "       tintwell-cli palette transparent (--index N | --match-color RRGGBB | --none)\n"
+    "         [--frames LIST] OUTPUT FILE...\n"
+    "  where OUTPUT is -o OUT, --out-dir DIR, --in-place or --dry-run, and\n"
+    "  ramp, sort, compact and dedupe take --global-only or --table global|N\n";
 inline constexpr const char* PaletteSummary =
-    "export a colour table to a palette file, or import one";
+    "trade colour tables with palette files; sort, compact, dedupe, ramp them";
 inline constexpr const char* PaletteDescription =
     "export writes the colours of one colour table of FILE to OUT, in the format\n"
     "its extension names: GIMP (.gpl), JASC (.pal), Adobe (.act) or hex (.hex).\n"
@@ -118,10 +127,20 @@ inline constexpr const char* PaletteDescription =
     "holds more colours than it (256 at most); pixels and every other block stay\n"
     "as they are. --table global takes the global table, --table N the table of\n"
     "frame N (counted from 1); by default the global table, or the first frame's\n"
-    "own when the file has none.\n";
-inline constexpr const char* PaletteNoAction = "say export or import";
+    "own when the file has none.\n"
+    "\n"
+    "ramp makes the entries strictly between A and B even steps from entry A to\n"
+    "entry B, in OKLab (or HLS, or RGB). sort orders each table by a key (ties\n"
+    "keep their order); compact removes the entries no pixel uses; dedupe merges\n"
+    "each entry into an earlier one of the same colour. These three rewrite the\n"
+    "pixels with the table, so every frame looks as before; a table whose frames\n"
+    "use an index past its end is left as it is, with a warning. transparent\n"
+    "sets (--index, --match-color) or clears (--none) the transparent colour of\n"
+    "the frames of --frames (counted from 1, such as 1-3,5; default every frame).\n";
+inline constexpr const char* PaletteNoAction =
+    "say export, import, ramp, sort, compact, dedupe or transparent";
 inline constexpr const char* PaletteUnknownAction =
-    "unknown palette action \"%s\": use export or import";
+    "unknown palette action \"%s\": use export, import, ramp, sort, compact, dedupe or transparent";
 inline constexpr const char* PaletteExportFiles = "export takes exactly one FILE";
 inline constexpr const char* PaletteImportFiles = "import takes exactly one FILE and one PALETTE";
 inline constexpr const char* PaletteExportOutput = "export needs -o OUT";
@@ -144,5 +163,72 @@ inline constexpr const char* PaletteNoFrameTable = "frame %s has no colour table
 inline constexpr const char* PaletteExported = "%s: %s exported to %s";
 inline constexpr const char* PaletteImported =
     "%s: %s colours of %s imported into %s, written to %s";
+
+// The commands that change colour tables (adjust, map, palette ramp, sort,
+// compact, dedupe, transparent). Report lines: file, entries changed, tables
+// changed, table or tables; file, frames changed, frame or frames.
+inline constexpr const char* EntriesChanged = "%s: %s entries in %s %s changed";
+inline constexpr const char* EntriesWouldChange = "%s: %s entries in %s %s would change";
+inline constexpr const char* FramesChanged = "%s: transparent colour of %s %s changed";
+inline constexpr const char* FramesWouldChange = "%s: transparent colour of %s %s would change";
+// An option of the command's table that this action does not take: option,
+// command and action.
+inline constexpr const char* OptionDoesNotApply = "option %s does not apply to %s";
+inline constexpr const char* TableAndGlobalOnly = "--table and --global-only exclude each other";
+inline constexpr const char* NotAnEntryList =
+    "%s: \"%s\" is not a list of entries 0..255 such as 0-15,32,40-47";
+inline constexpr const char* ToleranceWithoutMatch =
+    "--tolerance needs --match-hue, --match-sat or --match-light";
+
+inline constexpr const char* AdjustSynopsis =
+    "Usage: tintwell-cli adjust [--hue D] [--sat D] [--light D] [--perceptual]\n"
+    "         [--entries LIST] [--match-hue N] [--match-sat N] [--match-light N]\n"
+    "         [--tolerance T] [--match-color RRGGBB] [--global-only | --table global|N]\n"
+    "         [-j N] (-o OUT | --out-dir DIR | --in-place | --dry-run) FILE...\n";
+inline constexpr const char* AdjustSummary =
+    "shift hue, saturation or lightness of chosen entries by an amount";
+inline constexpr const char* AdjustDescription =
+    "Adds D to the hue, saturation or lightness of each chosen entry, from the\n"
+    "entry's own values, so that shading is kept: on the 0..240 scale of the\n"
+    "window (hue round the circle, saturation and lightness held to 0..240; D\n"
+    "from -240 to 240), or with --perceptual in OKLCh, where a hue shift keeps\n"
+    "the perceived brightness (--hue in degrees, -360..360; --light in points of\n"
+    "OKLab lightness and --sat in percent of chroma, -100..100). The entries\n"
+    "chosen: those of --entries, those within --tolerance of --match-hue,\n"
+    "--match-sat or --match-light (0..240; hue distance goes round the circle),\n"
+    "those of exactly --match-color; all given must hold, none given chooses\n"
+    "every entry. Every colour table changes (the global one alone with\n"
+    "--global-only, one with --table); pixels and every other block stay.\n";
+inline constexpr const char* NoAdjustment = "no change given: use --hue, --sat or --light";
+
+inline constexpr const char* MapSynopsis =
+    "Usage: tintwell-cli map (--change FROM=TO)... | --map FILE\n"
+    "         [--global-only | --table global|N] [-j N]\n"
+    "         (-o OUT | --out-dir DIR | --in-place | --dry-run) FILE...\n";
+inline constexpr const char* MapSummary = "turn every entry of one colour into another";
+inline constexpr const char* MapDescription =
+    "Every entry, in every colour table, whose colour is a FROM becomes its TO.\n"
+    "All pairs apply at once, so --change ff0000=00ff00 --change 00ff00=ff0000\n"
+    "swaps two colours. A map file holds one pair a line, \"rrggbb rrggbb\" or\n"
+    "\"#rrggbb -> #rrggbb\"; \"# \" starts a comment and blank lines are ignored.\n"
+    "A malformed line fails with the file and line, and nothing is written.\n";
+inline constexpr const char* MapNoPairs = "say --change FROM=TO (as often as needed) or --map FILE";
+inline constexpr const char* MapChangeAndFile = "--change and --map exclude each other";
+inline constexpr const char* MapChangeValue =
+    "--change: \"%s\" is not FROM=TO with colours rrggbb or #rrggbb";
+
+// palette ramp, sort, compact, dedupe and transparent.
+inline constexpr const char* RampNeedsEntries = "ramp needs --entries A-B";
+inline constexpr const char* RampEntriesValue =
+    "--entries: \"%s\" is not a range A-B of entries 0..255 with A below B";
+inline constexpr const char* RampTwoSpaces = "--hls and --rgb exclude each other";
+inline constexpr const char* SortNeedsKey =
+    "sort needs --by hue|saturation|lightness|luminance|usage";
+inline constexpr const char* SortKeyValue =
+    "--by: \"%s\" is none of hue, saturation, lightness, luminance, usage";
+inline constexpr const char* TransparentChoice =
+    "say one of --index N, --match-color RRGGBB and --none";
+inline constexpr const char* FrameListValue =
+    "--frames: \"%s\" is not a list of frames from 1 such as 1-3,5";
 
 }  // namespace cli::msg

@@ -14,6 +14,11 @@ std::optional<std::string> TParsedArgs::Value(std::string_view longName) const {
   return it->second;
 }
 
+std::vector<std::string> TParsedArgs::AllValues(std::string_view longName) const {
+  const auto it = Repeated.find(longName);
+  return it == Repeated.end() ? std::vector<std::string>() : it->second;
+}
+
 std::string Format(const char* pattern, const std::vector<std::string>& args) {
   return gif::FormatMessage(pattern, args);
 }
@@ -33,6 +38,11 @@ const TOptionSpec* FindShort(std::span<const TOptionSpec> specs, char name) {
 }
 
 void Store(TParsedArgs& parsed, const TOptionSpec& spec, std::string value) {
+  if (spec.Repeatable) {
+    parsed.Repeated[spec.Long].push_back(value);
+    parsed.Values.emplace(spec.Long, std::move(value));
+    return;
+  }
   if (!parsed.Values.emplace(spec.Long, std::move(value)).second)
     throw TUsageError(Format(msg::RepeatedOption, {std::string(spec.Long)}));
 }
@@ -115,6 +125,16 @@ int WholeNumber(std::string_view optionName, const std::string& text) {
 int NumberInRange(std::string_view optionName, const std::string& text, int low, int high) {
   const std::string name(optionName);
   const std::string range[] = {std::to_string(low), std::to_string(high)};
+  // A signed range reads the sign, then the digits as a whole number would.
+  if (low < 0 && text.size() > 1 && (text[0] == '-' || text[0] == '+')) {
+    const bool digits = text.find_first_not_of("0123456789", 1) == std::string::npos;
+    const int magnitude = digits && text.size() <= 10 ? std::stoi(text.substr(1)) : -1;
+    if (magnitude < 0) throw TUsageError(Format(msg::NotANumber, {name, text}));
+    const int value = text[0] == '-' ? -magnitude : magnitude;
+    if (value < low || value > high)
+      throw TUsageError(Format(msg::OutOfRange, {name, text, range[0], range[1]}));
+    return value;
+  }
   // "-5" would otherwise read as a typo; it is a value outside the range.
   if (text.size() > 1 && text[0] == '-' &&
       text.find_first_not_of("0123456789", 1) == std::string::npos)

@@ -27,6 +27,8 @@ struct TOptionSpec {
   char Short = 0;              // 'o', or 0 for none
   std::string_view ValueName;  // "N"; empty for a flag
   std::string_view Help;
+  // May be given more than once; every value is kept, in order.
+  bool Repeatable = false;
 
   bool TakesValue() const { return !ValueName.empty(); }
 };
@@ -54,18 +56,24 @@ struct TCommandSpec {
 };
 
 struct TParsedArgs {
-  // Keyed by the long name, as in the command's table of options.
+  // Keyed by the long name, as in the command's table of options; a
+  // repeatable option's first value.
   std::map<std::string_view, std::string> Values;
+  // Every value of each repeatable option given, in order.
+  std::map<std::string_view, std::vector<std::string>> Repeated;
   std::vector<std::string> Files;
   bool HelpWanted = false;
 
   bool Has(std::string_view longName) const { return Values.count(longName) != 0; }
   std::optional<std::string> Value(std::string_view longName) const;
+  // Every value of a repeatable option; none when it was not given.
+  std::vector<std::string> AllValues(std::string_view longName) const;
 };
 
 // Accepts "--name value", "--name=value", "-x value", "-xvalue" and "--" to
 // end the options; every other argument is a file. "--help" and "-h" are
-// understood by every command. An option given twice is a usage error.
+// understood by every command. An option given twice is a usage error unless
+// it is repeatable.
 TParsedArgs ParseArguments(std::span<const std::string> args, std::span<const TOptionSpec> specs);
 
 // The option lines of a command's help, aligned.
@@ -75,7 +83,8 @@ std::string OptionsHelp(std::span<const TOptionSpec> specs);
 int WholeNumber(std::string_view optionName, const std::string& text);
 
 // A whole number from low to high for the option named; a value outside says
-// the range, a negative one that it is negative.
+// the range, a negative one that it is negative. With low below 0 the number
+// may carry a sign ("-30", "+30").
 int NumberInRange(std::string_view optionName, const std::string& text, int low, int high);
 
 // The value of -j: 1..1024.

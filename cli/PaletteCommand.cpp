@@ -6,6 +6,8 @@
 #include "cli/Batch.h"
 #include "cli/InputOutput.h"
 #include "cli/Messages.h"
+#include "cli/PaletteOperations.h"
+#include "cli/TableEdit.h"
 #include "edit/Messages.h"
 #include "edit/PaletteFile.h"
 #include "gif/Document.h"
@@ -13,15 +15,18 @@
 
 namespace cli {
 
-const TOptionSpec PaletteOptions[6] = {
-    {"--table", 0, "global|N",
-     "the global table or frame N's own (default: global, else the first frame's)"},
-    {"--output", 'o', "OUT", "write the palette (export) or the GIF (import) to OUT"},
-    {"--in-place", 0, "", "import: replace FILE with its result"},
+const std::array<TOptionSpec, 19> PaletteOptions = WithEditOptions({
     {"--format", 0, "gpl|pal|act|hex", "export: the palette format, instead of OUT's extension"},
-    StrictOption,
-    QuietOption,
-};
+    {"--by", 0, "hue|saturation|lightness|luminance|usage", "sort: the key"},
+    {"--reverse", 0, "", "sort: the other way round, ties still in order"},
+    {"--entries", 0, "A-B", "ramp: the first and last entry, which stay"},
+    {"--hls", 0, "", "ramp: in HLS instead of OKLab"},
+    {"--rgb", 0, "", "ramp: in RGB instead of OKLab"},
+    {"--index", 0, "N", "transparent: make entry N transparent"},
+    {"--match-color", 0, "RRGGBB", "transparent: make the first entry of this colour transparent"},
+    {"--none", 0, "", "transparent: make no colour transparent"},
+    {"--frames", 0, "LIST", "transparent: only these frames, counted from 1 (1-3,5)"},
+});
 
 namespace {
 
@@ -43,6 +48,10 @@ TPalettePlan PlanPalette(const TParsedArgs& args) {
   if (args.Files.empty()) throw TUsageError(msg::PaletteNoAction);
   TPalettePlan plan;
   const std::string& action = args.Files[0];
+  // The options of the table's first rows.
+  static constexpr std::string_view kTakes[] = {"--table",  "--output", "--in-place",
+                                                "--format", "--strict", "--quiet"};
+  CheckOptionsApply(args, PaletteOptions, kTakes, "palette " + action, false);
   if (action == "export") {
     plan.Action = TAction::Export;
     if (args.Files.size() != 2) throw TUsageError(msg::PaletteExportFiles);
@@ -150,6 +159,8 @@ edit::TColorTable ChooseTable(gif::TGIFImage& image, const TTableChoice& choice)
 }
 
 int RunPalette(const TParsedArgs& args) {
+  if (!args.Files.empty() && IsPaletteOperation(args.Files[0]))
+    return RunPaletteOperation(args, PaletteOptions);
   const TPalettePlan plan = PlanPalette(args);
   const std::vector<std::string> files{plan.File};
   return RunBatch(

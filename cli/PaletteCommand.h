@@ -1,7 +1,9 @@
 // The palette command: one colour table of a GIF out to a palette file of
-// another tool, or such a file's colours into the table.
+// another tool, or such a file's colours into the table; its other actions
+// (ramp, sort, ...) are in cli/PaletteOperations.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "cli/Options.h"
@@ -23,7 +25,7 @@ TTableChoice ParseTableChoice(const std::string& text);
 // The chosen table of a document; one that is not there raises an error.
 edit::TColorTable ChooseTable(gif::TGIFImage& image, const TTableChoice& choice);
 
-extern const TOptionSpec PaletteOptions[6];
+extern const std::array<TOptionSpec, 19> PaletteOptions;
 int RunPalette(const TParsedArgs& args);
 
 }  // namespace cli

@@ -7,8 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/AdjustCommand.h"
 #include "cli/Completion.h"
 #include "cli/Info.h"
+#include "cli/MapCommand.h"
 #include "cli/Messages.h"
 #include "cli/Options.h"
 #include "cli/PaletteCommand.h"
@@ -23,7 +25,12 @@ constexpr cli::TCommandSpec kCommands[] = {
     {"recolour", "recolor", cli::msg::RecolourSummary, cli::msg::RecolourSynopsis,
      cli::msg::RecolourDescription, cli::RecolourOptions, "", cli::RunRecolour},
     {"palette", "", cli::msg::PaletteSummary, cli::msg::PaletteSynopsis,
-     cli::msg::PaletteDescription, cli::PaletteOptions, "export import", cli::RunPalette},
+     cli::msg::PaletteDescription, cli::PaletteOptions,
+     "export import ramp sort compact dedupe transparent", cli::RunPalette},
+    {"adjust", "", cli::msg::AdjustSummary, cli::msg::AdjustSynopsis, cli::msg::AdjustDescription,
+     cli::AdjustOptions, "", cli::RunAdjust},
+    {"map", "", cli::msg::MapSummary, cli::msg::MapSynopsis, cli::msg::MapDescription,
+     cli::MapOptions, "", cli::RunMap},
 };
 
 void PrintMainHelp() {

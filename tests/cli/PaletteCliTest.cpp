@@ -180,8 +180,8 @@ TEST(PaletteCli, FailuresWriteNothing) {
        1,
        scratch / "none.gif" + ": Cannot open file \"" + scratch / "none.gif" +
            "\". No such file or directory"},
-      {{}, 2, "say export or import"},
-      {{"paint", input}, 2, "unknown palette action \"paint\": use export or import"},
+      {{}, 2, "say export, import, ramp, sort, compact, dedupe or transparent"},
+      {{"paint", input}, 2, "unknown palette action \"paint\": use export, import, ramp, sort, compact, dedupe or transparent"},
       {{"export", input}, 2, "export needs -o OUT"},
       {{"export", input, "-o", scratch / "x.txt"},
        2,
