@@ -9,7 +9,6 @@
 // show their recoloured tables together.
 #include <QApplication>
 #include <QByteArray>
-#include <QFileInfo>
 #include <QPainter>
 #include <QTest>
 #include <algorithm>
@@ -34,7 +33,9 @@ int main(int argc, char** argv) {
   };
 
   app::TfrmMain frm;
-  const QString picture = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteFilePath();
+  // The name as given, so the status bar shows what a reader would type
+  // (examples/colour-wheel.gif), not the folder the picture was made in.
+  const QString picture = QString::fromLocal8Bit(argv[1]);
   frm.ShowOpenDialog = [&](const app::TFileDialog&) { return picture; };
   frm.show();
   if (!QTest::qWaitForWindowExposed(&frm)) return 1;

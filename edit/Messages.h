@@ -41,4 +41,17 @@ inline constexpr const char* PaletteActTrailer =
 inline constexpr const char* PaletteActCount = "%s colours; an Adobe colour table holds 1 to 256";
 inline constexpr const char* PaletteMapOverflow = "%s colours do not fit a colour table of 256";
 
+// Remaps (sort, compact, dedupe, move). The warning for a table left as it
+// is: the frame counted from 1, the index, the table's entry count.
+inline constexpr const char* RemapBadIndex =
+    "Frame %s uses colour index %s, past the end of its table of %s colours; the table is left "
+    "as it is";
+
+// Transparency. The frame counted from 1.
+inline constexpr const char* NoSuchFrame = "Frame %s does not exist; the file has %s frames";
+inline constexpr const char* TransparentIndexOutside =
+    "Frame %s: index %s is outside its colour table of %s colours";
+inline constexpr const char* TransparentColorMissing =
+    "Frame %s: no entry of its colour table is #%s";
+
 }  // namespace edit::msg

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 #include "color/Common.h"
+#include "edit/RecolourPlan.h"
 
 namespace edit {
 
@@ -67,20 +67,18 @@ int RecolourPass(gif::TGIFColorMap& map, THLSComponent component, int from, int 
 
 namespace {
 
-// A stand-alone copy of a map: a local map without a frame reports to no one.
-std::unique_ptr<gif::TGIFColorMap> CopyOf(const gif::TGIFColorMap& map) {
-  auto copy = std::make_unique<gif::TGIFLocalColorMap>(nullptr);
-  copy->CopyFrom(&map);
-  return copy;
+TRecolourFields FieldsOf(const TRecolourRequest& request) {
+  return {request.FromH, request.ToH, request.FromS, request.ToS, request.FromL, request.ToL};
 }
 
-struct TPassFields {
-  THLSComponent Component;
-  const std::string& From;
-  const std::string& To;
-  const char* EnterNew;
-  const char* Limit;
-};
+// The request's plan, its tolerance read afresh for every pass that has both
+// its texts, in the order the passes run, as the command always has.
+TRecolourPlan PlanOf(const TRecolourRequest& request) {
+  TRecolourPlan plan = MakeRecolourPlan(FieldsOf(request), 0);
+  for (TPlannedPass& pass : plan.Passes)
+    if (pass.End != TPassEnd::Skipped) pass.Tolerance = request.Tolerance();
+  return plan;
+}
 
 }  // namespace
 
@@ -91,81 +89,20 @@ TRecolourResult Recolour(gif::TGIFColorMap& map, const TRecolourRequest& request
 
 TRecolourResult Recolour(std::span<gif::TGIFColorMap* const> maps, const TRecolourRequest& request,
                          TRecolourCount* count) {
-  // Snapshots only when asked to count: Start on a plain map pays nothing.
-  std::vector<std::unique_ptr<gif::TGIFColorMap>> before;
-  if (count != nullptr)
-    for (gif::TGIFColorMap* map : maps) before.push_back(map != nullptr ? CopyOf(*map) : nullptr);
-
-  const TPassFields passes[] = {
-      {THLSComponent::Hue, request.FromH, request.ToH, msg::EnterNewHue, msg::HueLimit},
-      {THLSComponent::Saturation, request.FromS, request.ToS, msg::EnterNewSaturation,
-       msg::SaturationLimit},
-      {THLSComponent::Lightness, request.FromL, request.ToL, msg::EnterNewLight,
-       msg::LightnessLimit},
-  };
-  TRecolourResult result = TRecolourResult::Finished;
-  for (const TPassFields& pass : passes) {
-    if (pass.From.empty()) continue;
-    if (pass.To.empty()) {
-      request.ShowError(pass.EnterNew);
-      continue;
-    }
-    const int from = FieldValue(pass.From);
-    const int to = FieldValue(pass.To);
-    const int tolerance = request.Tolerance();
-    if (from > HLSLimit || to > HLSLimit) {
-      request.ShowError(pass.Limit);
-      result = TRecolourResult::Stopped;
-      break;
-    }
-    for (gif::TGIFColorMap* map : maps)
-      if (map != nullptr) RecolourPass(*map, pass.Component, from, to, tolerance);
-  }
-
-  if (count != nullptr) {
-    *count = TRecolourCount{};
-    for (std::size_t i = 0; i < maps.size(); ++i) {
-      if (maps[i] == nullptr) continue;
-      const int changed = static_cast<int>(DifferingEntries(*before[i], *maps[i]).size());
-      count->EntriesChanged += changed;
-      count->EntriesTotal += maps[i]->EntryCount();
-      count->TablesChanged += changed > 0 ? 1 : 0;
-      ++count->TablesTotal;
-    }
-  }
-  return result;
+  const TRecolourPlan plan = PlanOf(request);
+  for (const std::string& message : plan.Messages()) request.ShowError(message);
+  return Recolour(maps, plan, count);
 }
 
 bool AnyPassDefined(const TRecolourRequest& request) {
-  const auto defined = [](const std::string& from, const std::string& to) {
-    return !from.empty() && !to.empty() && FieldValue(from) <= HLSLimit &&
-           FieldValue(to) <= HLSLimit;
-  };
-  return defined(request.FromH, request.ToH) || defined(request.FromS, request.ToS) ||
-         defined(request.FromL, request.ToL);
+  return MakeRecolourPlan(FieldsOf(request), 0).AnyPassDefined;
 }
 
 std::optional<TRecolourCount> CountStartChanges(std::span<const gif::TGIFColorMap* const> maps,
                                                 TRecolourRequest request,
                                                 const gif::TGIFColorMap* changedIn,
                                                 std::vector<int>* changedIndices) {
-  if (changedIndices != nullptr) changedIndices->clear();
-  if (!AnyPassDefined(request)) return std::nullopt;
-  std::vector<std::unique_ptr<gif::TGIFColorMap>> copies;
-  std::vector<gif::TGIFColorMap*> targets;
-  for (const gif::TGIFColorMap* map : maps) {
-    copies.push_back(map != nullptr ? CopyOf(*map) : nullptr);
-    targets.push_back(copies.back().get());
-  }
-  // Start's boxes are not shown: a skipped pass simply changes nothing.
-  request.ShowError = [](const std::string&) {};
-  TRecolourCount count;
-  Recolour(targets, request, &count);
-  if (changedIndices != nullptr)
-    for (std::size_t i = 0; i < maps.size(); ++i)
-      if (maps[i] != nullptr && maps[i] == changedIn)
-        *changedIndices = DifferingEntries(*maps[i], *copies[i]);
-  return count;
+  return CountStartChanges(maps, PlanOf(request), changedIn, changedIndices);
 }
 
 std::vector<int> DifferingEntries(const gif::TGIFColorMap& a, const gif::TGIFColorMap& b) {

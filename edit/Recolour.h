@@ -21,7 +21,9 @@ enum class THLSComponent { Hue, Saturation, Lightness };
 // The highest From or To value a pass accepts.
 inline constexpr int HLSLimit = 240;
 
-// The field texts and window services one run of the command reads.
+// The field texts and window services one run of the command reads. The
+// entry points taking a request make its plan (edit/RecolourPlan.h) and show
+// the plan's messages before running it; callers move to the plan itself.
 struct TRecolourRequest {
   std::string FromH, ToH;
   std::string FromS, ToS;

@@ -8,7 +8,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-60}"
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(load_fuzzer roundtrip_fuzzer palette_fuzzer)
+[ ${#targets[@]} -eq 0 ] && targets=(load_fuzzer roundtrip_fuzzer palette_fuzzer remap_fuzzer)
 
 TINTWELL_EXTRA_PACKAGES="clang libclang-rt-14-dev" "$root/scripts/deps.sh"
 build="${TINTWELL_FUZZ_BUILD_DIR:-$root/build-fuzz}"
