@@ -49,6 +49,7 @@ void TPaletteGrid::Paint(const std::vector<int>& outlined) {
       selection_.reset();
       emit SelectionChanged();
     }
+    emit TableShown();
   }
   // Cleared first, so a smaller table after a larger one leaves no swatches
   // of the other table behind.

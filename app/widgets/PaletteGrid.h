@@ -61,6 +61,8 @@ class TPaletteGrid : public TPaletteSurface {
   // Paints again with the rings of the last Paint, after the selection or the
   // marks changed.
   void Repaint() { Paint(outlined_); }
+  // The indices the last Paint ringed.
+  const std::vector<int>& Outlined() const { return outlined_; }
 
   // The selected entries of the shown table. Setting it drops indices past the
   // table's end; every change of it emits SelectionChanged.
@@ -93,6 +95,8 @@ class TPaletteGrid : public TPaletteSurface {
 
  signals:
   void SelectionChanged();
+  // Paint found another table than the one it painted last.
+  void TableShown();
   // The selected block was dragged and dropped to go before the entry at
   // destination; the table's entry count when dropped past its end.
   void MoveBlockRequested(int destination);
