@@ -1,5 +1,8 @@
+// The desktop's file dialogs set up from a TFileDialog, and file names as the
+// library takes them.
 #include "app/FileDialogs.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QStringList>
 
@@ -44,6 +47,10 @@ QString ExecuteOpenDialog(QWidget* parent, const TFileDialog& dialog) {
 
 QString ExecuteSaveDialog(QWidget* parent, const TFileDialog& dialog) {
   return Execute(parent, dialog, QFileDialog::AcceptSave);
+}
+
+std::string LocalFileName(const QString& name) {
+  return QFile::encodeName(name).toStdString();
 }
 
 }  // namespace app

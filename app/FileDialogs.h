@@ -1,9 +1,11 @@
-// The open and save dialogs of the main window: what they are set up with, and
-// how they are shown on the desktop.
+// The open and save dialogs of the main window: what they are set up with, how
+// they are shown on the desktop, and the names they answer as the library
+// takes them.
 #pragma once
 
 #include <QString>
 #include <QWidget>
+#include <string>
 
 namespace app {
 
@@ -27,5 +29,9 @@ QString QtNameFilter(const QString& filter);
 // when the user cancels.
 QString ExecuteOpenDialog(QWidget* parent, const TFileDialog& dialog);
 QString ExecuteSaveDialog(QWidget* parent, const TFileDialog& dialog);
+
+// A file name as the bytes the file system uses, which is what the library
+// and edit/ take.
+std::string LocalFileName(const QString& name);
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <exception>
 
 #include "app/Application.h"
@@ -23,6 +24,18 @@ TSaveAnswer AskSaveChangesBox(QWidget* parent, const QString& text) {
     default:
       return TSaveAnswer::Cancel;
   }
+}
+
+bool AskDiscardChangesBox(QWidget* parent, const QString& text) {
+  TArrowWhileAsking arrow;
+  QMessageBox box(QMessageBox::Warning, QString::fromLatin1(ApplicationTitle), text,
+                  QMessageBox::Cancel, parent);
+  const QPushButton* revert =
+      box.addButton(QString::fromLatin1(msg::RevertButton), QMessageBox::DestructiveRole);
+  box.setDefaultButton(QMessageBox::Cancel);
+  box.setEscapeButton(QMessageBox::Cancel);
+  box.exec();
+  return box.clickedButton() == revert;
 }
 
 bool AskOverwriteBox(QWidget* parent, const QString& text) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "gif/Platform.h"
+#include "gif/Persistent.h"
 
 namespace app {
 

@@ -6,7 +6,7 @@
 #include <QStatusBar>
 #include <cstdint>
 
-#include "gif/Platform.h"
+#include "gif/Persistent.h"
 
 namespace app {
 

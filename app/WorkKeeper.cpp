@@ -1,24 +1,18 @@
 #include "app/WorkKeeper.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include "app/Application.h"
+#include "app/FileDialogs.h"
 
 namespace app {
-
-namespace {
-
-std::string LocalName(const QString& fileName) {
-  return QFile::encodeName(fileName).toStdString();
-}
-
-}  // namespace
 
 TWorkKeeper::TWorkKeeper(QWidget& window, QStatusBar& statusBar, QMenu& fileMenu,
                          QAction* recentBefore)
     : AskSaveChanges([&window](const QString& text) { return AskSaveChangesBox(&window, text); }),
       AskOverwrite([&window](const QString& text) { return AskOverwriteBox(&window, text); }),
+      AskDiscardChanges(
+          [&window](const QString& text) { return AskDiscardChangesBox(&window, text); }),
       mnuRecent(&fileMenu),
       stbModified(&statusBar),
       // The same settings file as the window's other settings.
@@ -42,17 +36,22 @@ TWorkKeeper::TWorkKeeper(QWidget& window, QStatusBar& statusBar, QMenu& fileMenu
 }
 
 void TWorkKeeper::Opened(const QString& fileName) {
-  identity_ = FileIdentityOf(LocalName(fileName));
+  identity_ = FileIdentityOf(LocalFileName(fileName));
   recent_.Add(fileName);
 }
 
 void TWorkKeeper::Saved(const QString& fileName) {
-  identity_ = FileIdentityOf(LocalName(fileName));
+  identity_ = FileIdentityOf(LocalFileName(fileName));
 }
 
 bool TWorkKeeper::MayOverwrite(const QString& fileName) {
-  if (UnchangedSince(identity_, FileIdentityOf(LocalName(fileName)))) return true;
+  if (UnchangedSince(identity_, FileIdentityOf(LocalFileName(fileName)))) return true;
   return AskOverwrite(QString::fromLatin1(msg::ChangedOnDisk).arg(ShownFileName(fileName)));
+}
+
+bool TWorkKeeper::MayRevert(bool modified, const QString& fileName) {
+  if (!modified) return true;
+  return AskDiscardChanges(QString::fromLatin1(msg::DiscardChanges).arg(ShownFileName(fileName)));
 }
 
 void TWorkKeeper::SetModified(bool modified) {

@@ -1,6 +1,6 @@
 // What the main window adds so that no work is lost: the modified mark and the
-// progress bar in the status bar, the questions before unsaved changes go and
-// before Save overwrites a file another program changed, File > Open Recent,
+// progress bar in the status bar, the questions before unsaved changes go (or
+// are reverted) and before Save overwrites a file another program changed, File > Open Recent,
 // and the folder the file dialogs start in.
 #pragma once
 
@@ -28,6 +28,8 @@ class TWorkKeeper {
   // The questions; tests replace them.
   std::function<TSaveAnswer(const QString& text)> AskSaveChanges;
   std::function<bool(const QString& text)> AskOverwrite;
+  // Whether to throw the changes away and go back to the saved file.
+  std::function<bool(const QString& text)> AskDiscardChanges;
   // Opens a file chosen from Open Recent; set by the window.
   std::function<void(const QString& fileName)> OpenRecent;
 
@@ -38,6 +40,9 @@ class TWorkKeeper {
   // Whether Save may write the file: yes when it is still as it was last
   // opened or saved, else when the user says so.
   bool MayOverwrite(const QString& fileName);
+  // Whether Revert to Saved may throw away the changes: yes without any,
+  // else when the user says so.
+  bool MayRevert(bool modified, const QString& fileName);
   // Shows or clears the modified mark.
   void SetModified(bool modified);
   bool Modified() const { return modified_; }

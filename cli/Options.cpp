@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "cli/Messages.h"
-#include "gif/Platform.h"
+#include "gif/MessageFormat.h"
 
 namespace cli {
 

@@ -8,6 +8,7 @@
 #include "edit/Messages.h"
 #include "gif/Document.h"
 #include "gif/Extensions.h"
+#include "gif/MessageFormat.h"
 #include "gif/SafeSave.h"
 
 namespace edit {

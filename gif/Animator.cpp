@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gif/Extensions.h"
+#include "gif/MessageFormat.h"
 #include "gif/Messages.h"
 
 namespace gif {

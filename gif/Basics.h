@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "gif/Platform.h"
+#include "gif/Exceptions.h"
+#include "gif/Persistent.h"
+#include "gif/Streams.h"
 
 namespace gif {
 

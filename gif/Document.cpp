@@ -6,6 +6,7 @@
 #include <string>
 
 #include "gif/Format.h"
+#include "gif/MessageFormat.h"
 #include "gif/Messages.h"
 #include "gif/Settings.h"
 

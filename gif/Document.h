@@ -12,6 +12,7 @@
 #include "gif/Basics.h"
 #include "gif/ColorMap.h"
 #include "gif/Format.h"
+#include "gif/PixelBlocks.h"
 
 namespace gif {
 

@@ -4,7 +4,7 @@
 
 namespace gif::msg {
 
-// Platform stand-ins.
+// Streams, files and the persistent base.
 inline constexpr const char* CannotOpenFile = "Cannot open file \"%s\". %s";
 inline constexpr const char* CannotCreateFile = "Cannot create file \"%s\". %s";
 inline constexpr const char* AssignError = "Cannot assign a %s to a %s";

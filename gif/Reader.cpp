@@ -7,6 +7,7 @@
 #include "gif/ExtensionRegistry.h"
 #include "gif/Format.h"
 #include "gif/LZWDecoder.h"
+#include "gif/MessageFormat.h"
 #include "gif/Messages.h"
 #include "gif/Settings.h"
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "gif/MessageFormat.h"
 #include "gif/Messages.h"
 
 namespace gif {

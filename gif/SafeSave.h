@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "gif/Platform.h"
+#include "gif/Streams.h"
 
 namespace gif {
 

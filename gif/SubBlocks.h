@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gif/Platform.h"
+#include "gif/Streams.h"
 
 namespace gif {
 

@@ -193,6 +193,10 @@ void TWindowDriver::SetUp() {
     questions.push_back(text);
     return Take(overwriteAnswers, false);
   };
+  frm.Keeper().AskDiscardChanges = [this](const QString& text) {
+    questions.push_back(text);
+    return Take(revertAnswers, true);
+  };
   frm.ShowErrorCancel = [this](const QString& text) {
     // The box is asked with the arrow over it; the hourglass waits beneath.
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);

@@ -99,10 +99,12 @@ class TWindowDriver : public ::testing::Test {
   QStringList openDialogs;
   QStringList errorBoxes;
   QStringList cancelBoxes;
-  // Answers to "Save changes to NAME?" (Discard when none is left) and to the
-  // changed-on-disk question (No when none is left), and every question asked.
+  // Answers to "Save changes to NAME?" (Discard when none is left), to the
+  // changed-on-disk question (No when none is left) and to the revert question
+  // (Revert when none is left), and every question asked.
   std::deque<app::TSaveAnswer> saveAnswers;
   std::deque<bool> overwriteAnswers;
+  std::deque<bool> revertAnswers;
   QStringList questions;
 };
 

@@ -1,16 +1,20 @@
 // The window never loses work: the modified mark, the Save/Discard/Cancel
-// question before the document goes, the check that the file on disk is still
+// question before the document goes, the Revert/Cancel question before a
+// revert throws changes away, the check that the file on disk is still
 // the one opened, Open Recent and where the dialogs start.
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <filesystem>
 
 #include "AppTestSupport.h"
+#include "app/Prompts.h"
 
 using apptest::Rgb;
 
@@ -49,9 +53,9 @@ TEST_F(KeepWork, TheMarkFollowsThePalettesAndUndoBackToTheFileCountsAsUnchanged)
   frm.actRedo.trigger();
   EXPECT_EQ(Mark(), "Modified");
   // Revert puts the file's palette back: unchanged, though the history grew.
-  saveAnswers.push_back(app::TSaveAnswer::Discard);
   frm.actRevert.trigger();
-  EXPECT_EQ(questions, QStringList{"Save changes to mark.gif?"});
+  EXPECT_EQ(questions,
+            QStringList{"Discard the changes to mark.gif and go back to the saved file?"});
   EXPECT_EQ(Table(), apptest::TableBytes(Colours));
   EXPECT_EQ(Mark(), "");
   // Saved changes are the new unchanged state.
@@ -89,6 +93,45 @@ TEST_F(KeepWork, ExitAsksAndEachAnswerLeavesTheFileAsItShould) {
   }
 }
 
+TEST_F(KeepWork, RevertAsksOnlyAboutChangesAndNeverSaves) {
+  struct Row {
+    bool edited;
+    bool answer;  // Revert when true
+    bool asks;
+    bool reverts;
+  };
+  const Row rows[] = {
+      {false, true, false, false}, {true, false, true, false}, {true, true, true, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.edited << row.answer);
+    const QString path = OpenCopy("revert-ask.gif");
+    if (row.edited) Start("0", "80");
+    const std::vector<uint8_t> before = Table();
+    questions.clear();
+    revertAnswers.push_back(row.answer);
+    frm.actRevert.trigger();
+    EXPECT_EQ(questions.size(), row.asks ? 1 : 0);
+    EXPECT_EQ(Table(), row.reverts ? apptest::TableBytes(Colours) : before);
+    EXPECT_EQ(FileTable(path), apptest::TableBytes(Colours));
+    revertAnswers.clear();
+  }
+
+  // The real box: Revert and Cancel, Cancel the default and Escape's answer.
+  QStringList buttons;
+  bool cancelIsDefault = false;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    for (QAbstractButton* button : box->buttons()) buttons << button->text();
+    cancelIsDefault = box->defaultButton() == box->button(QMessageBox::Cancel);
+    QTest::keyClick(box, Qt::Key_Escape);
+  });
+  EXPECT_FALSE(app::AskDiscardChangesBox(&frm, "Discard?"));
+  buttons.sort();
+  EXPECT_EQ(buttons, QStringList({"Cancel", "Revert"}));
+  EXPECT_TRUE(cancelIsDefault);
+}
+
 TEST_F(KeepWork, ASaveThatFailsKeepsTheWindowAndTheChanges) {
   const QString folder = apptest::TempDir() + "/goes-away";
   ASSERT_TRUE(QDir().mkpath(folder));
@@ -124,7 +167,7 @@ TEST_F(KeepWork, OpenDropAndRevertAskFirstAndCancelKeepsTheDocument) {
   QApplication::sendEvent(&frm, &enter);
   QDropEvent drop(QPointF(5, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&frm, &drop);
-  saveAnswers.push_back(app::TSaveAnswer::Cancel);
+  revertAnswers.push_back(false);
   frm.actRevert.trigger();
   EXPECT_EQ(questions.size(), 3);
   EXPECT_EQ(frm.FileName(), first);

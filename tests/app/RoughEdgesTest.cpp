@@ -1,5 +1,6 @@
 // What a new user met at first: clipped header values, a menu selection that
-// did not show, the preview opening over the window without the file's name.
+// did not show, the preview opening over the window without the file's name,
+// Enter in the recolour fields doing nothing.
 #include <gtest/gtest.h>
 #include <QFontMetrics>
 #include <QTest>
@@ -54,6 +55,9 @@ TEST_F(RoughEdges, ThePreviewOpensBesideTheWindowNamedAfterTheFile) {
   EXPECT_EQ(frm.Preview()->windowTitle(), "named.gif - Preview");
   Open(apptest::WriteTempFile("other.gif", apptest::SinglePixelGif({{1, 2, 3}})));
   EXPECT_EQ(frm.Preview()->windowTitle(), "other.gif - Preview");
+  answers.push_back(apptest::TempDir() + "/renamed.gif");
+  frm.actSaveAs.trigger();
+  EXPECT_EQ(frm.Preview()->windowTitle(), "renamed.gif - Preview");
 
   // Beside a small window wherever there is room: right, else left.
   QWidget anchor, window;
@@ -67,6 +71,30 @@ TEST_F(RoughEdges, ThePreviewOpensBesideTheWindowNamedAfterTheFile) {
     EXPECT_TRUE(screen.contains(window.frameGeometry())) << left;
     EXPECT_EQ(window.frameGeometry().top(), anchor.frameGeometry().top());
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(RoughEdges, EnterOrReturnInAnyRecolourFieldRunsStart) {
+  Open(Gif("enter.gif", {{255, 0, 0}, {0, 0, 255}}));
+  frm.activateWindow();
+  int runs = 0;
+  for (QLineEdit* field : {&frm.edtFromH, &frm.edtFromL, &frm.edtFromS, &frm.edtTolerance,
+                           &frm.edtToH, &frm.edtToL, &frm.edtToS})
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+      SCOPED_TRACE(field->objectName().toStdString());
+      // Start turns red to blue, then blue to red: each run changes the table.
+      const bool even = runs % 2 == 0;
+      Fields(even ? "0" : "160", even ? "160" : "0", "", "", "", "");
+      const std::vector<uint8_t> before = Table();
+      field->setFocus();
+      QTest::keyClick(field, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+      EXPECT_EQ(frm.History().count(), ++runs);
+      EXPECT_NE(Table(), before);
+    }
+  EXPECT_TRUE(cancelBoxes.isEmpty());
 }
 
 }  // namespace

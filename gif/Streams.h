@@ -1,65 +1,16 @@
-// Small stand-ins for the platform services the GIF library is written against:
-// exceptions that carry only a message, byte streams, the persistent-object base
-// with its assignment error, and the graphic base with its progress event.
+// Byte streams: the readable, writable, seekable base with the inline reads the
+// parser lives on, a stream over memory and a stream on a named file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
-#include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "gif/Exceptions.h"
+
 namespace gif {
-
-// Root of every error the library raises; what() is exactly the message text.
-class Exception : public std::runtime_error {
- public:
-  explicit Exception(const std::string& message) : std::runtime_error(message) {}
-};
-
-// The graphic framework's "this is not a valid picture" error.
-class EInvalidGraphic : public Exception {
- public:
-  using Exception::Exception;
-};
-
-// Raised by TPersistent::Assign when two objects cannot be copied into each other.
-class EConvertError : public Exception {
- public:
-  using Exception::Exception;
-};
-
-// Stream errors: a file that cannot be opened or created, and reads or writes
-// that the underlying device refused.
-class EStreamError : public Exception {
- public:
-  using Exception::Exception;
-};
-class EFOpenError : public EStreamError {
- public:
-  using EStreamError::EStreamError;
-};
-class EFCreateError : public EStreamError {
- public:
-  using EStreamError::EStreamError;
-};
-class EReadError : public EStreamError {
- public:
-  using EStreamError::EStreamError;
-};
-class EWriteError : public EStreamError {
- public:
-  using EStreamError::EStreamError;
-};
-
-// An index outside a list.
-class EListError : public Exception {
- public:
-  using Exception::Exception;
-};
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
@@ -203,82 +154,6 @@ class TFileStream : public TStream {
  private:
   std::string fileName_;
   int fd_ = -1;
-};
-
-// Memory for a frame's pixels, freed by its deleter.
-struct TPixelBlockDeleter {
-  std::size_t mapped = 0;  // the length of a block mapped on its own; 0 for one from the heap
-  void operator()(uint8_t* block) const;
-};
-using TPixelBlock = std::unique_ptr<uint8_t[], TPixelBlockDeleter>;
-
-// `size` zero bytes, null when the memory is not there. A block of a few
-// megabytes or more is mapped on its own and its whole 2 MiB stretches are
-// backed by huge pages where the system allows: writing fresh memory then
-// takes one fault per 2 MiB instead of one per 4 KiB, and reading back
-// across many megabytes (as an LZW decoder does) misses the TLB far less.
-TPixelBlock AllocateZeroed(std::size_t size);
-
-// `size` bytes that the caller is going to write in full, null when the memory
-// is not there; zeroed tells whether they are zeros. Zeroing costs a pass
-// over the bytes: a block under 64 KiB comes as the heap has it, and one of
-// several megabytes freed before is handed out again as it was left (fresh
-// pages cost the system a pass of zeroing and a fault each, which a frame of
-// many megapixels would otherwise pay on every load).
-TPixelBlock AllocateForWriting(std::size_t size, bool& zeroed);
-
-// The absolute form of a file name, as shown in file error messages.
-std::string ExpandFileName(const std::string& fileName);
-
-// printf-style "%s" substitution for the library's message templates.
-std::string FormatMessage(const char* pattern, const std::vector<std::string>& args);
-
-// The persistent-object base: copying one object into another through Assign,
-// which falls back to the source's AssignTo and finally to the conversion error.
-class TPersistent {
- public:
-  virtual ~TPersistent() = default;
-  TPersistent() = default;
-  TPersistent(const TPersistent&) = delete;
-  TPersistent& operator=(const TPersistent&) = delete;
-
-  virtual const char* ClassName() const = 0;
-  // Copies source into this object; a null source is an error too.
-  virtual void Assign(const TPersistent* source);
-
- protected:
-  virtual void AssignTo(TPersistent& dest) const;
-  // Raises EConvertError "Cannot assign a <source> to a <this>".
-  [[noreturn]] void AssignError(const TPersistent* source) const;
-};
-
-enum class TProgressStage { psStarting, psRunning, psEnding };
-
-struct TRect {
-  int Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
-
-// Subscriber for load and save progress: sender, stage, percent done, whether
-// to redraw now, the changed rectangle and a message ("Loading...", "Saving...").
-using TProgressEvent =
-    std::function<void(TPersistent* sender, TProgressStage stage, int percentDone, bool redrawNow,
-                       const TRect& rect, const std::string& message)>;
-
-// The graphic base: loading from and saving to named files through the
-// overridden stream operations, and the progress event.
-class TGraphic : public TPersistent {
- public:
-  virtual bool IsEmpty() const = 0;
-  virtual void LoadFromStream(TStream& stream) = 0;
-  virtual void SaveToStream(TStream& stream) = 0;
-  virtual void LoadFile(const std::string& fileName);
-  virtual void SaveFile(const std::string& fileName);
-
-  TProgressEvent OnProgress;
-
- protected:
-  void Progress(TPersistent* sender, TProgressStage stage, int percentDone, bool redrawNow,
-                const TRect& rect, const std::string& message);
 };
 
 }  // namespace gif

@@ -1,0 +1,64 @@
+// The window's document and the history of its palette edits.
+#include "app/OpenDocument.h"
+
+namespace app {
+
+TOpenDocument::TOpenDocument(std::function<void()> applied)
+    : image_(std::make_unique<gif::TGIFImage>()), applied_(std::move(applied)) {}
+
+TOpenDocument::~TOpenDocument() {
+  // The history empties itself once more when it is destroyed, after whoever
+  // listens to it may be gone: nobody may hear of that.
+  history_.disconnect();
+}
+
+bool TOpenDocument::Modified() const {
+  return loaded_ && ReadTables(*image_) != savedTables_;
+}
+
+void TOpenDocument::Clear() {
+  image_ = std::make_unique<gif::TGIFImage>();
+  loaded_ = false;
+}
+
+void TOpenDocument::Replace(std::unique_ptr<gif::TGIFImage> image, const QString& fileName) {
+  image_ = std::move(image);
+  fileName_ = fileName;
+  loaded_ = true;
+  history_.clear();
+  savedTables_ = ReadTables(*image_);
+}
+
+void TOpenDocument::Apply(const TTablesSnapshot& tables) {
+  WriteTables(*image_, tables);
+  applied_();
+}
+
+bool TOpenDocument::Record(const QString& undoText, const std::function<void()>& change) {
+  TTablesSnapshot before = ReadTables(*image_);
+  auto record = [&] {
+    TTablesSnapshot after = ReadTables(*image_);
+    if (after == before) return false;
+    history_.push(new TPaletteChange(
+        undoText, std::move(before), std::move(after),
+        [this](const TTablesSnapshot& t) { Apply(t); }, true));
+    return true;
+  };
+  try {
+    change();
+  } catch (...) {
+    record();  // what the change did before it failed can still be taken back
+    throw;
+  }
+  return record();
+}
+
+void TOpenDocument::RevertToSaved(const QString& undoText) {
+  TTablesSnapshot current = ReadTables(*image_);
+  if (current == savedTables_) return;
+  history_.push(new TPaletteChange(
+      undoText, std::move(current), savedTables_, [this](const TTablesSnapshot& t) { Apply(t); },
+      false));
+}
+
+}  // namespace app
