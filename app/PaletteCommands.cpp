@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "app/Application.h"
-#include "app/MainUnit.h"
+#include "app/CommandHost.h"
 #include "edit/TableUse.h"
 #include "edit/Transparency.h"
 
@@ -25,21 +25,21 @@ QString Plain(const char* caption) {
 
 }  // namespace
 
-TPaletteCommands::TPaletteCommands(TfrmMain& window)
-    : QObject(&window),
-      mnuPalette(QString::fromLatin1(msg::PaletteMenu), &window),
-      mnuSortBy(QString::fromLatin1(msg::SortBy), &window),
-      actSortHue(QString::fromLatin1(msg::SortHue), &window),
-      actSortSaturation(QString::fromLatin1(msg::SortSaturation), &window),
-      actSortLightness(QString::fromLatin1(msg::SortLightness), &window),
-      actSortLuminance(QString::fromLatin1(msg::SortLuminance), &window),
-      actSortUsage(QString::fromLatin1(msg::SortUsage), &window),
-      actRemoveUnused(QString::fromLatin1(msg::RemoveUnused), &window),
-      actMergeDuplicates(QString::fromLatin1(msg::MergeDuplicates), &window),
-      actSetTransparent(QString::fromLatin1(msg::SetTransparent), &window),
-      actNoTransparency(QString::fromLatin1(msg::NoTransparency), &window),
-      window_(window) {
-  window.ActionMainMenuBar1.insertMenu(window.mnuHelp.menuAction(), &mnuPalette);
+TPaletteCommands::TPaletteCommands(TCommandHost& host)
+    : QObject(&host.Controls()),
+      mnuPalette(QString::fromLatin1(msg::PaletteMenu), &host.Controls()),
+      mnuSortBy(QString::fromLatin1(msg::SortBy), &host.Controls()),
+      actSortHue(QString::fromLatin1(msg::SortHue), &host.Controls()),
+      actSortSaturation(QString::fromLatin1(msg::SortSaturation), &host.Controls()),
+      actSortLightness(QString::fromLatin1(msg::SortLightness), &host.Controls()),
+      actSortLuminance(QString::fromLatin1(msg::SortLuminance), &host.Controls()),
+      actSortUsage(QString::fromLatin1(msg::SortUsage), &host.Controls()),
+      actRemoveUnused(QString::fromLatin1(msg::RemoveUnused), &host.Controls()),
+      actMergeDuplicates(QString::fromLatin1(msg::MergeDuplicates), &host.Controls()),
+      actSetTransparent(QString::fromLatin1(msg::SetTransparent), &host.Controls()),
+      actNoTransparency(QString::fromLatin1(msg::NoTransparency), &host.Controls()),
+      host_(host) {
+  host.Controls().ActionMainMenuBar1.insertMenu(host.Controls().mnuHelp.menuAction(), &mnuPalette);
   mnuPalette.addMenu(&mnuSortBy);
   const std::pair<QAction*, edit::TSortKey> sorts[] = {
       {&actSortHue, edit::TSortKey::Hue},
@@ -65,34 +65,34 @@ TPaletteCommands::TPaletteCommands(TfrmMain& window)
           Guarded([this](bool) { SetTransparency(true); }));
   connect(&actNoTransparency, &QAction::triggered, this,
           Guarded([this](bool) { SetTransparency(false); }));
-  connect(&window.imgColorMap, &TPaletteGrid::MoveBlockRequested, this,
+  connect(&host.Controls().imgColorMap, &TPaletteGrid::MoveBlockRequested, this,
           Guarded([this](int destination) { MoveBlock(destination); }));
 }
 
 edit::TColorTable TPaletteCommands::Shown() {
-  gif::TGIFColorMap* shown = window_.ShownMap();
-  for (const edit::TColorTable& table : edit::ColorTables(window_.Document()))
+  gif::TGIFColorMap* shown = host_.ShownMap();
+  for (const edit::TColorTable& table : edit::ColorTables(host_.Edited().Image()))
     if (table.Map == shown) return table;
   return {};
 }
 
 std::vector<edit::TColorTable> TPaletteCommands::Targets() {
-  if (window_.actRecolourAll.isChecked()) return edit::ColorTables(window_.Document());
+  if (host_.Controls().actRecolourAll.isChecked()) return edit::ColorTables(host_.Edited().Image());
   const edit::TColorTable shown = Shown();
   if (shown.Map == nullptr) return {};
   return {shown};
 }
 
 void TPaletteCommands::Say(const QString& text) {
-  window_.stbMain.showMessage(text, StatusMs);
+  host_.Controls().stbMain.showMessage(text, StatusMs);
 }
 
 void TPaletteCommands::Remap(const QString& step, const std::function<edit::TRemapReport()>& run) {
-  if (!window_.Loaded()) return;
+  if (!host_.Edited().Loaded()) return;
   edit::TRemapReport report;
-  window_.EditTables(step, [&] { report = run(); });
+  host_.EditTables(step, [&] { report = run(); });
   // The selected indices now name other colours.
-  window_.imgColorMap.ClearSelection();
+  host_.Controls().imgColorMap.ClearSelection();
   // A table skipped for an index past its end says why; the rest were done.
   QString text = report.EntriesChanged == 0
                      ? QString::fromLatin1(msg::RemapNothing).arg(step)
@@ -107,41 +107,42 @@ void TPaletteCommands::Remap(const QString& step, const std::function<edit::TRem
 void TPaletteCommands::Sort(edit::TSortKey key, const QString& name) {
   const std::vector<edit::TColorTable> tables = Targets();
   Remap(QString::fromLatin1(msg::SortStep).arg(name),
-        [&] { return edit::SortTables(window_.Document(), tables, key, false); });
+        [&] { return edit::SortTables(host_.Edited().Image(), tables, key, false); });
 }
 
 void TPaletteCommands::RemoveUnusedEntries() {
   const std::vector<edit::TColorTable> tables = Targets();
-  Remap(Plain(msg::RemoveUnused), [&] { return edit::CompactTables(window_.Document(), tables); });
+  Remap(Plain(msg::RemoveUnused),
+        [&] { return edit::CompactTables(host_.Edited().Image(), tables); });
 }
 
 void TPaletteCommands::MergeDuplicateColours() {
   const std::vector<edit::TColorTable> tables = Targets();
   Remap(Plain(msg::MergeDuplicates),
-        [&] { return edit::DedupeTables(window_.Document(), tables); });
+        [&] { return edit::DedupeTables(host_.Edited().Image(), tables); });
 }
 
 void TPaletteCommands::MoveBlock(int destination) {
   const edit::TColorTable table = Shown();
-  if (!window_.Loaded() || table.Map == nullptr) return;
-  const TEntrySet block = window_.imgColorMap.Selection();
+  if (!host_.Edited().Loaded() || table.Map == nullptr) return;
+  const TEntrySet block = host_.Controls().imgColorMap.Selection();
   const edit::TRemap remap = edit::MoveRemap(table.Map->EntryCount(), block, destination);
   if (remap.IsIdentity(table.Map->EntryCount())) return;
   Remap(Plain(msg::MoveEntries),
-        [&] { return edit::MoveEntries(window_.Document(), table, block, destination); });
+        [&] { return edit::MoveEntries(host_.Edited().Image(), table, block, destination); });
   // The block stays selected where it went.
   TEntrySet moved;
   for (std::size_t i = 0; i < block.size(); ++i)
     if (block[i]) moved.set(remap.NewIndex[i]);
-  window_.imgColorMap.SetSelection(moved);
+  host_.Controls().imgColorMap.SetSelection(moved);
 }
 
 void TPaletteCommands::SetTransparency(bool on) {
   const edit::TColorTable table = Shown();
-  if (!window_.Loaded() || table.Map == nullptr) return;
+  if (!host_.Edited().Loaded() || table.Map == nullptr) return;
   std::optional<int> index;
   if (on) {
-    const TEntrySet& selected = window_.imgColorMap.Selection();
+    const TEntrySet& selected = host_.Controls().imgColorMap.Selection();
     if (selected.count() != 1) {
       Say(QString::fromLatin1(msg::NeedOneEntry));
       return;
@@ -149,12 +150,12 @@ void TPaletteCommands::SetTransparency(bool on) {
     for (int i = 0; i < table.Map->EntryCount(); ++i)
       if (selected[static_cast<std::size_t>(i)]) index = i;
   }
-  const std::vector<int> frames = edit::FramesUsing(window_.Document(), table);
+  const std::vector<int> frames = edit::FramesUsing(host_.Edited().Image(), table);
   if (frames.empty()) return;
   const QString step = Plain(on ? msg::SetTransparent : msg::NoTransparency);
   int changed = 0;
-  window_.EditTables(step,
-                     [&] { changed = edit::SetTransparency(window_.Document(), frames, index); });
+  host_.EditTables(step,
+                   [&] { changed = edit::SetTransparency(host_.Edited().Image(), frames, index); });
   Say(QString::fromLatin1(msg::TransparencyDone).arg(step, Grouped(changed)));
 }
 

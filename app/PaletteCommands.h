@@ -14,7 +14,7 @@
 
 namespace app {
 
-class TfrmMain;
+class TCommandHost;
 
 namespace msg {
 inline constexpr const char* PaletteMenu = "&Palette";
@@ -42,8 +42,8 @@ class TPaletteCommands : public QObject {
   Q_OBJECT
  public:
   // Adds the Palette menu before Help and wires the grid's block drag. The
-  // window must outlive this object.
-  explicit TPaletteCommands(TfrmMain& window);
+  // host must outlive this object.
+  explicit TPaletteCommands(TCommandHost& host);
 
   // The tables a remap works on: every table with Recolour Every Table on,
   // else the shown one.
@@ -75,7 +75,7 @@ class TPaletteCommands : public QObject {
   // A result in the status bar, for a few seconds.
   void Say(const QString& text);
 
-  TfrmMain& window_;
+  TCommandHost& host_;
 };
 
 }  // namespace app

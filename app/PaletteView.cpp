@@ -1,13 +1,15 @@
 #include "app/PaletteView.h"
 
+#include <QFile>
 #include <QKeySequence>
 #include <QLocale>
 #include <QSettings>
 #include <algorithm>
 
 #include "app/Application.h"
-#include "app/MainUnit.h"
+#include "app/CommandHost.h"
 #include "edit/ColorTables.h"
+#include "gif/GIFImage.h"
 
 namespace app {
 
@@ -33,22 +35,21 @@ QString EntryUseText(int index, const edit::TTableUse& use) {
       .arg(QString::number(index), Grouped(use.Pixels[i]), Grouped(uint64_t(use.Frames[i])));
 }
 
-TPaletteView::TPaletteView(TfrmMain& window)
-    : QObject(&window),
-      actSelectMatching(QString::fromLatin1(msg::SelectMatching), &window),
-      actMarkUnused(QString::fromLatin1(msg::MarkUnused), &window),
-      actChooseTable(QString::fromLatin1(msg::ChooseTable), &window),
-      actPreviousTable(QString::fromLatin1(msg::PreviousTable), &window),
-      actNextTable(QString::fromLatin1(msg::NextTable), &window),
-      dlgTables(&window),
-      window_(window) {
-  window.mnuEdit.addSeparator();
-  window.mnuEdit.addAction(&actSelectMatching);
-  window.mnuView.addSeparator();
-  window.mnuView.addAction(&actMarkUnused);
-  window.mnuView.addAction(&actChooseTable);
-  window.mnuView.addAction(&actPreviousTable);
-  window.mnuView.addAction(&actNextTable);
+TPaletteView::TPaletteView(TCommandHost& host)
+    : QObject(&host.Controls()),
+      actSelectMatching(QString::fromLatin1(msg::SelectMatching), &host.Controls()),
+      actMarkUnused(QString::fromLatin1(msg::MarkUnused), &host.Controls()),
+      actChooseTable(QString::fromLatin1(msg::ChooseTable), &host.Controls()),
+      actPreviousTable(QString::fromLatin1(msg::PreviousTable), &host.Controls()),
+      actNextTable(QString::fromLatin1(msg::NextTable), &host.Controls()),
+      host_(host) {
+  host.Controls().mnuEdit.addSeparator();
+  host.Controls().mnuEdit.addAction(&actSelectMatching);
+  host.Controls().mnuView.addSeparator();
+  host.Controls().mnuView.addAction(&actMarkUnused);
+  host.Controls().mnuView.addAction(&actChooseTable);
+  host.Controls().mnuView.addAction(&actPreviousTable);
+  host.Controls().mnuView.addAction(&actNextTable);
   actMarkUnused.setCheckable(true);
   actMarkUnused.setChecked(
       ViewSettings().value(QString::fromLatin1(setting::MarkUnused), false).toBool());
@@ -57,12 +58,6 @@ TPaletteView::TPaletteView(TfrmMain& window)
       {QKeySequence(Qt::Key_PageUp), QKeySequence(Qt::CTRL | Qt::Key_PageUp)});
   actNextTable.setShortcuts(
       {QKeySequence(Qt::Key_PageDown), QKeySequence(Qt::CTRL | Qt::Key_PageDown)});
-  dlgTables.chkFollow.setChecked(
-      ViewSettings().value(QString::fromLatin1(setting::FollowPreview), false).toBool());
-  dlgTables.Chosen = Guarded([this](int frame) { window_.ShowTable(frame); });
-  dlgTables.FollowChanged = [](bool follow) {
-    ViewSettings().setValue(QString::fromLatin1(setting::FollowPreview), follow);
-  };
 
   connect(&actSelectMatching, &QAction::triggered, this,
           Guarded([this](bool) { SelectMatching(); }));
@@ -73,7 +68,7 @@ TPaletteView::TPaletteView(TfrmMain& window)
   connect(&actChooseTable, &QAction::triggered, this, Guarded([this](bool) { ChooseTable(); }));
   connect(&actPreviousTable, &QAction::triggered, this, Guarded([this](bool) { StepTable(-1); }));
   connect(&actNextTable, &QAction::triggered, this, Guarded([this](bool) { StepTable(+1); }));
-  TPaletteGrid& grid = window.imgColorMap;
+  TPaletteGrid& grid = host.Controls().imgColorMap;
   connect(&grid, &TPaletteGrid::SelectionChanged, this, [this] { SayCount(); });
   connect(&grid, &TPaletteGrid::TableShown, this, Guarded([this] {
     use_.reset();
@@ -82,30 +77,29 @@ TPaletteView::TPaletteView(TfrmMain& window)
   connect(&grid, &TPaletteSurface::MouseMoved, this,
           Guarded([this](int x, int y) { Hover(x, y); }));
   // Every edit, undo and open may change what the pixels use.
-  connect(&window.History(), &QUndoStack::indexChanged, this, Guarded([this](int) {
+  connect(&host.Edited().History(), &QUndoStack::indexChanged, this, Guarded([this](int) {
     use_.reset();
     UpdateMarks();
   }));
-  connect(&window.actPreview, &QAction::triggered, this, [this] { HookPreview(); });
 }
 
 const edit::TTableUse& TPaletteView::Use() {
-  gif::TGIFColorMap* shown = window_.ShownMap();
+  gif::TGIFColorMap* shown = host_.ShownMap();
   if (!use_ || counted_ != shown) {
     use_.emplace();
     counted_ = shown;
-    for (const edit::TColorTable& table : edit::ColorTables(window_.Document()))
-      if (table.Map == shown) *use_ = edit::CountUse(window_.Document(), table);
+    for (const edit::TColorTable& table : edit::ColorTables(host_.Edited().Image()))
+      if (table.Map == shown) *use_ = edit::CountUse(host_.Edited().Image(), table);
   }
   return *use_;
 }
 
 void TPaletteView::UpdateMarks() {
   TGridMarks marks;
-  gif::TGIFColorMap* shown = window_.Loaded() ? window_.ShownMap() : nullptr;
+  gif::TGIFColorMap* shown = host_.Edited().Loaded() ? host_.ShownMap() : nullptr;
   marks.MarkUnused = actMarkUnused.isChecked();
   if (shown != nullptr) {
-    for (const edit::TColorTable& table : edit::ColorTables(window_.Document())) {
+    for (const edit::TColorTable& table : edit::ColorTables(host_.Edited().Image())) {
       if (table.Map != shown) continue;
       if (marks.MarkUnused) {
         const edit::TTableUse& use = Use();
@@ -113,88 +107,121 @@ void TPaletteView::UpdateMarks() {
           marks.Unused.set(std::size_t(i), use.Pixels[std::size_t(i)] == 0);
       }
       // The first frame using the table that has a transparent colour names it.
-      for (int frame : edit::FramesUsing(window_.Document(), table)) {
-        const int transparent = edit::TransparentIndexOf(window_.Document().Frames().Frame(frame));
+      for (int frame : edit::FramesUsing(host_.Edited().Image(), table)) {
+        const int transparent =
+            edit::TransparentIndexOf(host_.Edited().Image().Frames().Frame(frame));
         if (transparent >= 0) {
           marks.Transparent = transparent;
           break;
         }
       }
-      if (table.IsGlobal()) marks.Background = window_.Document().BackgroundIndex();
+      if (table.IsGlobal()) marks.Background = host_.Edited().Image().BackgroundIndex();
     }
   }
-  window_.imgColorMap.SetMarks(marks);
+  host_.Controls().imgColorMap.SetMarks(marks);
 }
 
 void TPaletteView::SayCount() {
-  const TPaletteGrid& grid = window_.imgColorMap;
+  const TPaletteGrid& grid = host_.Controls().imgColorMap;
   const int total = grid.Map() != nullptr ? grid.Map()->EntryCount() : 0;
   if (grid.SelectedCount() == 0) {
-    window_.stbMain.clearMessage();
+    host_.Controls().stbMain.clearMessage();
     return;
   }
-  window_.stbMain.showMessage(
+  host_.Controls().stbMain.showMessage(
       QString::fromLatin1(msg::EntriesSelected).arg(grid.SelectedCount()).arg(total));
 }
 
 void TPaletteView::SelectMatching() {
   TEntrySet matching;
-  for (int i : window_.imgColorMap.Outlined()) matching.set(std::size_t(i));
-  window_.imgColorMap.SetSelection(matching);
+  for (int i : host_.Controls().imgColorMap.Outlined()) matching.set(std::size_t(i));
+  host_.Controls().imgColorMap.SetSelection(matching);
 }
 
 void TPaletteView::Hover(int x, int y) {
-  if (!window_.Loaded()) return;
-  const std::optional<int> index = window_.imgColorMap.PaintedSwatchAt(x, y);
+  if (!host_.Edited().Loaded()) return;
+  const std::optional<int> index = host_.Controls().imgColorMap.PaintedSwatchAt(x, y);
   if (!index) return;
-  window_.stbMain.showMessage(EntryUseText(*index, Use()));
+  host_.Controls().stbMain.showMessage(EntryUseText(*index, Use()));
 }
 
 std::vector<TTableEntry> TPaletteView::TableList() {
   std::vector<TTableEntry> list;
-  for (const edit::TColorTable& table : edit::ColorTables(window_.Document()))
+  for (const edit::TColorTable& table : edit::ColorTables(host_.Edited().Image()))
     list.push_back({table.Frame, QString::fromStdString(table.Caption())});
   return list;
 }
 
 int TPaletteView::ShownFrame() {
-  gif::TGIFColorMap* shown = window_.ShownMap();
-  for (const edit::TColorTable& table : edit::ColorTables(window_.Document()))
+  gif::TGIFColorMap* shown = host_.ShownMap();
+  for (const edit::TColorTable& table : edit::ColorTables(host_.Edited().Image()))
     if (table.Map == shown) return table.Frame;
   return -1;
 }
 
 void TPaletteView::StepTable(int step) {
-  if (!window_.Loaded()) return;
+  if (!host_.Edited().Loaded()) return;
   const std::optional<int> frame = SteppedTable(TableList(), ShownFrame(), step);
-  if (frame) window_.ShowTable(*frame);
+  if (frame) host_.ShowTable(*frame);
 }
 
 void TPaletteView::ChooseTable() {
-  if (!window_.Loaded()) return;
-  dlgTables.SetTables(TableList(), ShownFrame());
-  window_.ShowModal(dlgTables);
+  if (!host_.Edited().Loaded()) return;
+  TTableChooser& chooser = *Chooser();
+  chooser.SetTables(TableList(), ShownFrame());
+  host_.Hooks().ShowModal(chooser);
 }
 
 void TPaletteView::Picked(const TPickedPixel& pixel, bool add) {
   const std::optional<int> table = TableOfFrame(TableList(), pixel.Frame);
   if (!table) return;
-  window_.ShowTable(*table);
-  window_.imgColorMap.ClickEntry(pixel.Index, add ? Qt::ControlModifier : Qt::NoModifier);
-  window_.stbMain.showMessage(
+  host_.ShowTable(*table);
+  host_.Controls().imgColorMap.ClickEntry(pixel.Index, add ? Qt::ControlModifier : Qt::NoModifier);
+  host_.Controls().stbMain.showMessage(
       QString::fromLatin1(msg::PickedEntry).arg(pixel.Frame + 1).arg(pixel.Index));
 }
 
+TTableChooser* TPaletteView::Chooser() {
+  if (chooser_) return chooser_.get();
+  chooser_ = std::make_unique<TTableChooser>(&host_.Controls());
+  chooser_->chkFollow.setChecked(
+      ViewSettings().value(QString::fromLatin1(setting::FollowPreview), false).toBool());
+  chooser_->Chosen = Guarded([this](int frame) { host_.ShowTable(frame); });
+  chooser_->FollowChanged = [](bool follow) {
+    ViewSettings().setValue(QString::fromLatin1(setting::FollowPreview), follow);
+  };
+  return chooser_.get();
+}
+
+void TPaletteView::RefreshCompare() {
+  TfrmPreview* preview = host_.Preview();
+  if (preview == nullptr) return;
+  preview->SetCompareDocument(nullptr);
+  saved_.reset();
+  if (!host_.Edited().Loaded()) return;
+  // The file as it is on disk, which is the document as last opened or saved.
+  auto saved = std::make_unique<gif::TGIFImage>();
+  try {
+    saved->LoadFile(QFile::encodeName(host_.Edited().FileName()).toStdString());
+  } catch (const std::exception&) {
+    return;  // gone or changed on disk since: nothing to compare with
+  }
+  saved_ = std::move(saved);
+  preview->SetCompareDocument(saved_.get());
+}
+
 void TPaletteView::HookPreview() {
-  TfrmPreview* preview = window_.Preview();
+  TfrmPreview* preview = host_.Preview();
   if (preview == nullptr || previewHooked_) return;
   previewHooked_ = true;
+  RefreshCompare();
   preview->PixelPicked =
       Guarded([this](const TPickedPixel& pixel, bool add) { Picked(pixel, add); });
   preview->FrameShown = Guarded([this](int frame) {
-    if (!dlgTables.chkFollow.isChecked() || frame < 0) return;
-    if (const std::optional<int> table = TableOfFrame(TableList(), frame))
-      window_.ShowTable(*table);
+    if (!ViewSettings().value(QString::fromLatin1(setting::FollowPreview), false).toBool() ||
+        frame < 0)
+      return;
+    if (const std::optional<int> table = TableOfFrame(TableList(), frame)) host_.ShowTable(*table);
   });
 }
 

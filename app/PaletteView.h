@@ -6,14 +6,16 @@
 
 #include <QAction>
 #include <QObject>
+#include <memory>
 #include <optional>
 
 #include "app/TableChooser.h"
 #include "edit/TableUse.h"
+#include "gif/Document.h"
 
 namespace app {
 
-class TfrmMain;
+class TCommandHost;
 struct TPickedPixel;
 
 namespace msg {
@@ -41,8 +43,8 @@ class TPaletteView : public QObject {
   Q_OBJECT
  public:
   // Adds its commands to the Edit and View menus and follows the grid, the
-  // history and the preview. The window must outlive this object.
-  explicit TPaletteView(TfrmMain& window);
+  // history and the preview. The host must outlive this object.
+  explicit TPaletteView(TCommandHost& host);
 
   // The shown table's use counts, counted again only after an edit or when
   // another table is shown.
@@ -58,13 +60,16 @@ class TPaletteView : public QObject {
   void Picked(const TPickedPixel& pixel, bool add);
   // Connects the preview's picker and frame hooks once it exists.
   void HookPreview();
+  // Hands the preview the file as last opened or saved for Compare.
+  void RefreshCompare();
 
   QAction actSelectMatching;
   QAction actMarkUnused;
   QAction actChooseTable;
   QAction actPreviousTable;
   QAction actNextTable;
-  TTableChooser dlgTables;
+  // Made on first use, so the window holds no hidden dialog's controls.
+  TTableChooser* Chooser();
 
  private:
   void Hover(int x, int y);
@@ -72,10 +77,12 @@ class TPaletteView : public QObject {
   std::vector<TTableEntry> TableList();
   int ShownFrame();
 
-  TfrmMain& window_;
+  TCommandHost& host_;
   std::optional<edit::TTableUse> use_;  // of the shown table; empty when it may be stale
   const gif::TGIFColorMap* counted_ = nullptr;
   bool previewHooked_ = false;
+  std::unique_ptr<TTableChooser> chooser_;
+  std::unique_ptr<gif::TGIFImage> saved_;  // what Compare shows
 };
 
 }  // namespace app

@@ -3,7 +3,7 @@
 // message, naming the frame, file or line it concerns; nothing was changed.
 #pragma once
 
-#include "gif/Platform.h"
+#include "gif/Exceptions.h"
 
 namespace edit {
 

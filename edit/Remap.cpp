@@ -11,6 +11,7 @@
 #include "color/Common.h"
 #include "edit/Messages.h"
 #include "gif/Extensions.h"
+#include "gif/MessageFormat.h"
 
 namespace edit {
 

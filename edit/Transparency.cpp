@@ -7,6 +7,7 @@
 #include "edit/EditError.h"
 #include "edit/Messages.h"
 #include "gif/Extensions.h"
+#include "gif/MessageFormat.h"
 
 namespace edit {
 

@@ -165,6 +165,11 @@ void TPaletteGrid::ClickEntry(int index, Qt::KeyboardModifiers modifiers) {
 }
 
 void TPaletteGrid::SetMarks(const TGridMarks& marks) {
+  // Unchanged marks leave the picture alone: a failed edit shows what it
+  // left until the window paints again.
+  if (marks.Unused == marks_.Unused && marks.MarkUnused == marks_.MarkUnused &&
+      marks.Transparent == marks_.Transparent && marks.Background == marks_.Background)
+    return;
   marks_ = marks;
   Repaint();
 }
