@@ -38,6 +38,8 @@ class TCommandHost {
   virtual void UpdateDisplay() = 0;
   // After a new document replaced the old: its first table, the preview on it.
   virtual void ShowNewDocument() = 0;
+  // Shows the table of a frame (-1: the global table) when the document has it.
+  virtual void ShowTable(int frame) = 0;
 
  protected:
   ~TCommandHost() = default;

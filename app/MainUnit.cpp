@@ -32,6 +32,7 @@ TfrmMain::TfrmMain(QWidget* parent)
       WindowSettings().value(QString::fromLatin1(setting::RecolourEveryTable), true).toBool());
 
   ConnectCommands();
+  FDocument.OnSaved = [this] { FPaletteView.RefreshCompare(); };
   setAcceptDrops(true);
 }
 
@@ -109,6 +110,7 @@ void TfrmMain::actPreviewExecute() {
     FPreview->setWindowTitle(PreviewCaption(Loaded() ? FileName() : QString()));
     // Beside the window, so the grid and the picture show together.
     PlaceBeside(*FPreview, *this);
+    FPaletteView.HookPreview();
   }
   FPreview->show();
   FPreview->raise();
@@ -128,6 +130,7 @@ void TfrmMain::ShowNewDocument() {
     FPreview->SetDocument(&Document());
     FPreview->setWindowTitle(PreviewCaption(FileName()));
   }
+  FPaletteView.RefreshCompare();
   UpdateDisplay();
 }
 

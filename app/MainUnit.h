@@ -16,7 +16,9 @@
 #include "app/FileCommands.h"
 #include "app/MainLayout.h"
 #include "app/OpenDocument.h"
+#include "app/PaletteCommands.h"
 #include "app/PaletteFileCommands.h"
+#include "app/PaletteView.h"
 #include "app/PreviewWindow.h"
 #include "app/RecolourCommands.h"
 #include "app/TableChoice.h"
@@ -65,6 +67,9 @@ class TfrmMain : public TMainLayout, public TWindowHooks, private TCommandHost {
   void blockNonDigit(QObject*, QChar& key) { TRecolourCommands::BlockNonDigit(key); }
 
   void UpdateDisplay() override;
+  // The Palette menu and what the grid and the preview show of entries.
+  TPaletteCommands& PaletteCommands() { return FPalette; }
+  TPaletteView& PaletteView() { return FPaletteView; }
   // Paints the shown table with the outline of what Start would change.
   void PaintGrid() { FRecolour.PaintGrid(); }
 
@@ -72,7 +77,7 @@ class TfrmMain : public TMainLayout, public TWindowHooks, private TCommandHost {
   // in View > Colour Table); nullptr when the document has none.
   gif::TGIFColorMap* ShownMap() override;
   // Shows the table of a frame (-1: the global table) when the document has it.
-  void ShowTable(int frame);
+  void ShowTable(int frame) override;
   // Snapshots every table, runs change, and pushes ONE undo step if any entry
   // or entry count differs afterwards; then refreshes the grid, the read-outs
   // and the preview. Does nothing before a file is loaded.
@@ -120,6 +125,8 @@ class TfrmMain : public TMainLayout, public TWindowHooks, private TCommandHost {
   TRecolourCommands FRecolour{*this};
   TPaletteFileCommands FPaletteFiles{*this};
   TExactColourCommand FExactColour{*this};
+  TPaletteCommands FPalette{*this};
+  TPaletteView FPaletteView{*this};
 
   std::unique_ptr<TfrmPreview> FPreview;   // child window, made on first use
   TfrmAbout* frmAbout = nullptr;           // shown by the About command

@@ -34,7 +34,12 @@ class TOpenDocument {
   // A file was read whole: it replaces the document and starts a new history.
   void Replace(std::unique_ptr<gif::TGIFImage> image, const QString& fileName);
   // The document was written: its tables are the saved ones from now on.
-  void Saved() { savedTables_ = ReadTables(*image_); }
+  void Saved() {
+    savedTables_ = ReadTables(*image_);
+    if (OnSaved) OnSaved();
+  }
+  // Runs after a save, when the file holds the document as it now is.
+  std::function<void()> OnSaved;
   // Save As wrote it under another name, which later Saves use.
   void Rename(const QString& fileName) { fileName_ = fileName; }
   // Runs change and records one undo step when it changed any table, also

@@ -1,6 +1,9 @@
 #include "app/PaletteHistory.h"
 
+#include <algorithm>
 #include <utility>
+
+#include "gif/Extensions.h"
 
 namespace app {
 
@@ -19,6 +22,58 @@ std::vector<gif::TColor> EntriesOf(const gif::TGIFColorMap& map) {
   return entries;
 }
 
+// Calls visit with each graphic control extension of the frame, in order.
+template <typename Visit>
+void ForEachControl(gif::TGIFSubImage& frame, Visit visit) {
+  for (int e = 0; e < frame.Extensions().ItemCount(); ++e)
+    if (auto* control =
+            dynamic_cast<gif::TGIFGraphicControlExtension*>(&frame.Extensions().Extension(e)))
+      visit(*control);
+}
+
+TPictureState ReadPicture(gif::TGIFImage& image, int frame) {
+  TPictureState picture;
+  if (frame < 0) {
+    picture.Background = image.BackgroundIndex();
+    return picture;
+  }
+  gif::TGIFSubImage& sub = image.Frames().Frame(frame);
+  if (sub.PixelData() != nullptr)
+    picture.Pixels.assign(sub.PixelData(), sub.PixelData() + sub.PixelDataSize());
+  picture.Extensions = sub.Extensions().ItemCount();
+  ForEachControl(sub, [&picture](const gif::TGIFGraphicControlExtension& control) {
+    picture.Controls.push_back({control.TransparentColorFlag(), control.TransparentColorIndex()});
+  });
+  picture.HasTransparency = sub.HasTransparency();
+  return picture;
+}
+
+void WritePicture(gif::TGIFImage& image, int frame, const TPictureState& picture) {
+  if (frame < 0) {
+    image.Header().Screen.BackgroundColorIndex = picture.Background;
+    return;
+  }
+  gif::TGIFSubImage& sub = image.Frames().Frame(frame);
+  if (sub.PixelData() != nullptr && sub.PixelDataSize() == picture.Pixels.size())
+    std::copy(picture.Pixels.begin(), picture.Pixels.end(), sub.PixelData());
+  // Extensions an edit appended (a graphic control for a new transparent
+  // colour) go; the recorded ones take their transparency back.
+  while (sub.Extensions().ItemCount() > picture.Extensions)
+    sub.Extensions().DeleteAt(sub.Extensions().ItemCount() - 1);
+  std::size_t next = 0;
+  ForEachControl(sub, [&](gif::TGIFGraphicControlExtension& control) {
+    if (next >= picture.Controls.size()) return;
+    const TControlState& state = picture.Controls[next++];
+    // Written only when it differs: the setter checks the index against the
+    // table, and a file's own out-of-range index must stay as it was read.
+    if (control.TransparentColorIndex() != state.Index)
+      control.SetTransparentColorIndex(state.Index);
+    if (control.TransparentColorFlag() != state.Transparent)
+      control.SetTransparentColorFlag(state.Transparent);
+  });
+  sub.SetHasTransparency(picture.HasTransparency);
+}
+
 }  // namespace
 
 TTablesSnapshot ReadTables(gif::TGIFImage& image) {
@@ -26,7 +81,7 @@ TTablesSnapshot ReadTables(gif::TGIFImage& image) {
   const int frames = image.Frames().Count();
   snapshot.reserve(static_cast<std::size_t>(frames) + 1);
   for (int frame = -1; frame < frames; ++frame)
-    snapshot.push_back({frame, EntriesOf(*TableOf(image, frame))});
+    snapshot.push_back({frame, EntriesOf(*TableOf(image, frame)), ReadPicture(image, frame)});
   return snapshot;
 }
 
@@ -39,10 +94,16 @@ void WriteTables(gif::TGIFImage& image, const TTablesSnapshot& snapshot) {
       map->ResetEntries();
       if (count > 0) map->ReserveEntries(count);
       for (gif::TColor c : table.Entries) map->AppendEntry(c);
-      continue;
+    } else {
+      for (int i = 0; i < count; ++i)
+        map->WriteEntry(i, table.Entries[static_cast<std::size_t>(i)]);
     }
-    for (int i = 0; i < count; ++i) map->WriteEntry(i, table.Entries[static_cast<std::size_t>(i)]);
   }
+  // Pictures after every table, so a restored transparent index is checked
+  // against the table it belongs to.
+  for (const TTableEntries& table : snapshot)
+    if (table.Picture && TableOf(image, table.Frame) != nullptr)
+      WritePicture(image, table.Frame, *table.Picture);
 }
 
 TPaletteChange::TPaletteChange(const QString& text, TTablesSnapshot before, TTablesSnapshot after,
@@ -52,7 +113,17 @@ TPaletteChange::TPaletteChange(const QString& text, TTablesSnapshot before, TTab
       before_(std::move(before)),
       after_(std::move(after)),
       apply_(std::move(apply)),
-      skipRedo_(alreadyApplied) {}
+      skipRedo_(alreadyApplied) {
+  // An edit of entries alone keeps no copy of the pictures.
+  const bool samePictures = before_.size() == after_.size() &&
+                            std::equal(before_.begin(), before_.end(), after_.begin(),
+                                       [](const TTableEntries& a, const TTableEntries& b) {
+                                         return a.Picture == b.Picture;
+                                       });
+  if (!samePictures) return;
+  for (TTableEntries& table : before_) table.Picture.reset();
+  for (TTableEntries& table : after_) table.Picture.reset();
+}
 
 void TPaletteChange::undo() {
   apply_(before_);

@@ -1,21 +1,46 @@
 // Undo and redo of palette edits: each command keeps every colour table's
 // entries before and after, because HLS round trips lose precision and running
-// the inverse recolour would not give the old colours back.
+// the inverse recolour would not give the old colours back. Remaps and
+// transparency changes also move pixels, transparent indices and the
+// background index, so a snapshot holds those as well.
 #pragma once
 
 #include <QUndoCommand>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "gif/Document.h"
 
 namespace app {
 
+// The transparency a graphic control extension gives its frame.
+struct TControlState {
+  bool Transparent = false;
+  uint8_t Index = 0;
+  bool operator==(const TControlState&) const = default;
+};
+
+// What else of a frame an edit of its table may change, or of the screen for
+// the global table (Frame -1).
+struct TPictureState {
+  std::vector<uint8_t> Pixels;          // the frame's indices; none for the global table
+  int Extensions = 0;                   // how many extensions the frame has
+  std::vector<TControlState> Controls;  // each graphic control extension, in list order
+  bool HasTransparency = false;
+  uint8_t Background = 0;  // the background index, for the global table
+  bool operator==(const TPictureState&) const = default;
+};
+
 // The entries of one table: the global one (Frame -1) or a frame's local one.
 // A table without entries is kept too, so an edit that fills it can be undone.
 struct TTableEntries {
   int Frame = -1;
   std::vector<gif::TColor> Entries;
+  // Always read; dropped from a command's snapshots when the edit left every
+  // picture as it was, so a recolour keeps no copy of the pixels.
+  std::optional<TPictureState> Picture = std::nullopt;
   bool operator==(const TTableEntries&) const = default;
 };
 using TTablesSnapshot = std::vector<TTableEntries>;
@@ -24,6 +49,9 @@ using TTablesSnapshot = std::vector<TTableEntries>;
 TTablesSnapshot ReadTables(gif::TGIFImage& image);
 // Puts a snapshot back; a table whose entry count differs is rebuilt to the
 // snapshot's count. Tables of frames the document no longer has are skipped.
+// Where the snapshot holds a picture, it is put back too: pixels, the
+// transparency of each graphic control extension (one an edit added after the
+// recorded ones goes again) and the background index.
 void WriteTables(gif::TGIFImage& image, const TTablesSnapshot& snapshot);
 
 class TPaletteChange : public QUndoCommand {

@@ -33,16 +33,10 @@ void TPaletteSurface::paintEvent(QPaintEvent* event) {
   painter.drawImage(event->rect(), picture_, event->rect());
 }
 
-namespace {
-
-// The pixel the pointer is in; rounding would move a point at 17.6 onto the
-// next swatch.
-QPoint PixelAt(const QMouseEvent& event) {
+QPoint TPaletteSurface::PixelAt(const QMouseEvent& event) {
   return QPoint(static_cast<int>(std::floor(event.position().x())),
                 static_cast<int>(std::floor(event.position().y())));
 }
-
-}  // namespace
 
 void TPaletteSurface::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = PixelAt(*event);

@@ -35,6 +35,9 @@ class TPaletteSurface : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  // The pixel the pointer is in; rounding would move a point at 17.6 onto the
+  // next swatch.
+  static QPoint PixelAt(const QMouseEvent& event);
 
  private:
   QImage picture_;

@@ -32,7 +32,9 @@ class FrameTables : public apptest::TWindowDriver {
 };
 
 // Four frames, each with its own 256-entry table, and no global table.
-QString HighColour() { return apptest::CorpusFile("deb-gdkpixbuf-suite/high-color.gif"); }
+QString HighColour() {
+  return apptest::CorpusFile("deb-gdkpixbuf-suite/high-color.gif");
+}
 
 }  // namespace
 

@@ -113,16 +113,18 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
   }
 
   const QList<QAction*> menus = frm.ActionMainMenuBar1.actions();
-  ASSERT_EQ(menus.size(), 4);
+  ASSERT_EQ(menus.size(), 5);
   EXPECT_EQ(menus[0]->text(), "&File");
   EXPECT_EQ(menus[1]->text(), "&Edit");
   EXPECT_EQ(menus[2]->text(), "&View");
-  EXPECT_EQ(menus[3]->text(), "&Help");
+  EXPECT_EQ(menus[3]->text(), "&Palette");
+  EXPECT_EQ(menus[4]->text(), "&Help");
   QStringList edit;
   for (QAction* a : frm.mnuEdit.actions()) edit << (a->isSeparator() ? "-" : a->text());
-  EXPECT_EQ(edit, Texts({"&Undo", "&Redo", "-", "Re&vert to Saved", "-", "Recolour &Every Table"}));
+  EXPECT_EQ(edit, Texts({"&Undo", "&Redo", "-", "Re&vert to Saved", "-", "Recolour &Every Table",
+                         "-", "Select &Matching"}));
   EXPECT_TRUE(frm.actRecolourAll.isCheckable());
-  ASSERT_EQ(frm.mnuView.actions().size(), 2);
+  ASSERT_EQ(frm.mnuView.actions().size(), 7);
   EXPECT_EQ(frm.mnuView.actions()[0], &frm.actPreview);
   EXPECT_EQ(frm.mnuView.actions()[1], frm.mnuColorTable.menuAction());
   EXPECT_EQ(frm.mnuColorTable.title(), "Colour &Table");

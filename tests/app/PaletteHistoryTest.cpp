@@ -7,6 +7,8 @@
 #include "AppTestSupport.h"
 #include "app/Application.h"
 #include "app/MainUnit.h"
+#include "app/PaletteHistory.h"
+#include "gif/GIFImage.h"
 
 using apptest::Rgb;
 
@@ -115,4 +117,69 @@ TEST_F(PaletteHistory, RevertRestoresTheLastOpenedOrSavedPaletteAndCanBeUndone) 
   EXPECT_EQ(frm.History().count(), 0);
   EXPECT_FALSE(frm.actUndo.isEnabled());
   EXPECT_EQ(Table(), apptest::TableBytes(Colours));
+}
+
+TEST(PaletteSnapshot, PutsBackPixelsTransparencyAndBackgroundAndDropsAnAddedControl) {
+  gif::TGIFImage doc;
+  for (gif::TColor c : {0x000000u, 0x0000FFu, 0x00FF00u}) doc.GlobalMap().AppendEntry(c);
+  doc.Header().Screen.BackgroundColorIndex = 2;
+  for (int f = 0; f < 2; ++f) {
+    auto frame = std::make_unique<gif::TGIFSubImage>(&doc);
+    frame->Descriptor = gif::TImageDescriptor{0x2C, 0, 0, 2, 1, 0};
+    frame->AllocatePixels();
+    frame->PixelData()[0] = 1, frame->PixelData()[1] = 2;
+    if (f == 0) {
+      auto control = std::make_unique<gif::TGIFGraphicControlExtension>(*frame);
+      control->SetTransparentColorIndex(2);
+      control->SetTransparentColorFlag(true);
+      frame->Extensions().Append(std::move(control));
+    }
+    doc.Frames().Append(std::move(frame));
+  }
+  const app::TTablesSnapshot before = app::ReadTables(doc);
+
+  // What a reorder and a new transparent colour do: entries, pixels, the
+  // background, one control changed and one added.
+  doc.GlobalMap().WriteEntry(0, 0x00FF00), doc.GlobalMap().WriteEntry(2, 0x000000);
+  doc.Header().Screen.BackgroundColorIndex = 0;
+  for (int f = 0; f < 2; ++f) doc.Frames().Frame(f).PixelData()[1] = 0;
+  auto* first = doc.Frames().Frame(0).GraphicControl();
+  first->SetTransparentColorIndex(0);
+  gif::TGIFSubImage& second = doc.Frames().Frame(1);
+  auto added = std::make_unique<gif::TGIFGraphicControlExtension>(second);
+  added->SetTransparentColorFlag(true);
+  second.Extensions().Append(std::move(added));
+  const app::TTablesSnapshot after = app::ReadTables(doc);
+  ASSERT_NE(after, before);
+
+  app::WriteTables(doc, before);
+  EXPECT_EQ(app::ReadTables(doc), before);
+  EXPECT_EQ(doc.BackgroundIndex(), 2);
+  EXPECT_EQ(doc.Frames().Frame(1).PixelData()[1], 2);
+  EXPECT_EQ(doc.Frames().Frame(0).GraphicControl()->TransparentColorIndex(), 2);
+  EXPECT_EQ(second.Extensions().ItemCount(), 0);
+  EXPECT_EQ(second.GraphicControl(), nullptr);
+  EXPECT_FALSE(second.HasTransparency());
+
+  // A command keeps pictures only when the edit changed one.
+  app::TTablesSnapshot recolour = before;
+  recolour[0].Entries[1] = 0xFFFFFF;
+  int applied = 0;
+  app::TPaletteChange entriesOnly(
+      "Start", before, recolour,
+      [&](const app::TTablesSnapshot& t) {
+        EXPECT_FALSE(t[1].Picture.has_value());
+        ++applied;
+      },
+      true);
+  entriesOnly.undo();
+  app::TPaletteChange remap(
+      "Sort", before, after,
+      [&](const app::TTablesSnapshot& t) {
+        EXPECT_EQ(t, before);
+        ++applied;
+      },
+      true);
+  remap.undo();
+  EXPECT_EQ(applied, 2);
 }
