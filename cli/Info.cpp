@@ -7,8 +7,8 @@
 #include "cli/Batch.h"
 #include "cli/InputOutput.h"
 #include "cli/Messages.h"
-#include "cli/UseCounts.h"
 #include "color/Common.h"
+#include "edit/TableUse.h"
 #include "gif/AppExtensions.h"
 #include "gif/Extensions.h"
 #include "gif/Format.h"
@@ -74,7 +74,10 @@ const char* DisposalName(int disposal) {
 
 TJson TableFacts(const gif::TGIFImage& image, const gif::TGIFColorMap& map, int frame) {
   if (map.EntryCount() == 0) return nullptr;
-  const std::vector<uint64_t> uses = UseCounts(image, frame);
+  // Only the table's entry count is read through the link, never written.
+  const edit::TTableUse use =
+      edit::CountUse(image, edit::TColorTable{frame, const_cast<gif::TGIFColorMap*>(&map)});
+  const std::vector<uint64_t> uses(use.Pixels.begin(), use.Pixels.begin() + map.EntryCount());
   TJson colours = TJson::array(), hls = TJson::array();
   for (int i = 0; i < map.EntryCount(); ++i) {
     const gif::TGIFColor c = map.Data()[i];

@@ -8,22 +8,18 @@
 #pragma once
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "edit/ColorTables.h"
+#include "edit/Selection.h"
 #include "edit/TableUse.h"
 #include "gif/ColorMap.h"
 #include "gif/Document.h"
 
 namespace edit {
-
-// A set of entries of one table, bit i for entry i. (edit/Selection.h declares
-// the same alias; the two declarations name one type.)
-using TEntryMask = std::bitset<256>;
 
 struct TRemap {
   // New entry i is old entry Order[i]; Order.size() is the new entry count.
