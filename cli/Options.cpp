@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "cli/Messages.h"
+#include "edit/Selection.h"
 #include "gif/MessageFormat.h"
 
 namespace cli {
@@ -150,12 +151,9 @@ int ParseJobs(const std::string& text) {
 }
 
 gif::TGIFColor ParseColour(std::string_view optionName, const std::string& text) {
-  const std::string_view hex = std::string_view(text).substr(!text.empty() && text[0] == '#');
-  if (hex.size() != 6 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-    throw TUsageError(Format(msg::NotAColour, {std::string(optionName), text}));
-  const unsigned long value = std::stoul(std::string(hex), nullptr, 16);
-  return {static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
-          static_cast<uint8_t>(value)};
+  const std::optional<gif::TColor> colour = edit::ParseHexColor(text);
+  if (!colour) throw TUsageError(Format(msg::NotAColour, {std::string(optionName), text}));
+  return gif::TGIFColorMap::ColorToTriple(*colour);
 }
 
 }  // namespace cli

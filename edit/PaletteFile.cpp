@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "edit/Messages.h"
+#include "edit/Selection.h"
 #include "gif/Document.h"
 #include "gif/Extensions.h"
 #include "gif/MessageFormat.h"
@@ -205,27 +206,6 @@ TPalette ReadJasc(std::string_view text, const std::string& fileName) {
   return palette;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// "rrggbb" or "#rrggbb", digits in either case.
-std::optional<gif::TGIFColor> ParseHexColor(std::string_view word) {
-  if (word.starts_with('#')) word.remove_prefix(1);
-  if (word.size() != 6) return std::nullopt;
-  uint8_t rgb[3];
-  for (int i = 0; i < 3; ++i) {
-    const int high = HexDigit(word[2 * i]);
-    const int low = HexDigit(word[2 * i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    rgb[i] = static_cast<uint8_t>(high * 16 + low);
-  }
-  return gif::TGIFColor{rgb[0], rgb[1], rgb[2]};
-}
-
 TPalette ReadHex(std::string_view text, const std::string& fileName) {
   TTextReader reader(text, fileName);
   TPalette palette;
@@ -233,13 +213,13 @@ TPalette ReadHex(std::string_view text, const std::string& fileName) {
   while (reader.Next(line)) {
     line = Trim(line);
     if (line.empty()) continue;
-    const std::optional<gif::TGIFColor> color = ParseHexColor(line);
+    const std::optional<gif::TColor> color = ParseHexColor(line);
     if (!color) {
       // A text file whose first line is no colour is no palette at all.
       if (palette.empty()) reader.Fail(msg::PaletteUnknownFormat);
       reader.Fail(Format(msg::PaletteNotHex, {std::string(line)}));
     }
-    reader.Add(palette, *color);
+    reader.Add(palette, gif::TGIFColorMap::ColorToTriple(*color));
   }
   return palette;
 }
