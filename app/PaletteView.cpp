@@ -28,6 +28,7 @@ QSettings ViewSettings() {
 QString EntryUseText(int index, const edit::TTableUse& use) {
   const std::size_t i = static_cast<std::size_t>(index);
   if (use.Pixels[i] == 0) return QString::fromLatin1(msg::EntryUnused).arg(index);
+  if (use.Pixels[i] == 1) return QString::fromLatin1(msg::EntryUsePixel).arg(index);
   if (use.Frames[i] == 1)
     return QString::fromLatin1(msg::EntryUseOne)
         .arg(QString::number(index), Grouped(use.Pixels[i]));

@@ -27,6 +27,7 @@ inline constexpr const char* NextTable = "&Next Table";
 inline constexpr const char* EntriesSelected = "%1 of %2 entries selected";
 inline constexpr const char* EntryUse = "Entry %1: %2 pixels in %3 frames";
 inline constexpr const char* EntryUseOne = "Entry %1: %2 pixels in 1 frame";
+inline constexpr const char* EntryUsePixel = "Entry %1: 1 pixel in 1 frame";
 inline constexpr const char* EntryUnused = "Entry %1: unused";
 inline constexpr const char* PickedEntry = "Frame %1, entry %2";
 }  // namespace msg

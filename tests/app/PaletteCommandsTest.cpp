@@ -132,7 +132,7 @@ TEST_F(PaletteCommands, HoverCountsUseAndSelectMatchingTakesTheRing) {
   Hover(2 * 18 + 4, 4);
   EXPECT_EQ(frm.stbMain.currentMessage(), "Entry 2: 3 pixels in 2 frames");
   Hover(4 * 18 + 4, 4);
-  EXPECT_EQ(frm.stbMain.currentMessage(), "Entry 4: 1 pixels in 1 frame");
+  EXPECT_EQ(frm.stbMain.currentMessage(), "Entry 4: 1 pixel in 1 frame");
   Hover(5 * 18 + 4, 4);
   EXPECT_EQ(frm.stbMain.currentMessage(), "Entry 5: unused");
 
