@@ -22,10 +22,12 @@ void TOpenDocument::Clear() {
 }
 
 void TOpenDocument::Replace(std::unique_ptr<gif::TGIFImage> image, const QString& fileName) {
+  // Emptying the history tells its listeners, and they may still paint the
+  // old document's tables: it goes while that document is still there.
+  history_.clear();
   image_ = std::move(image);
   fileName_ = fileName;
   loaded_ = true;
-  history_.clear();
   savedTables_ = ReadTables(*image_);
 }
 
