@@ -47,6 +47,12 @@ inline constexpr const char* RemapBadIndex =
     "Frame %s uses colour index %s, past the end of its table of %s colours; the table is left "
     "as it is";
 
+// A table whose removals would leave too narrow a frame that has no colour
+// table at all (such frames are written as wide as the widest table).
+inline constexpr const char* RemapTablelessFrame =
+    "Frame %s has no colour table and uses index %s, which needs this table's width; the table is "
+    "left as it is";
+
 // Transparency. The frame counted from 1.
 inline constexpr const char* NoSuchFrame = "Frame %s does not exist; the file has %s frames";
 inline constexpr const char* TransparentIndexOutside =

@@ -111,6 +111,29 @@ std::string BadIndexWarning(const gif::TGIFImage& image, const TColorTable& tabl
       {std::to_string(use->BadFrame + 1), std::to_string(use->BadIndex), std::to_string(count)});
 }
 
+// The warning for a table that may not shrink to newCount entries: a frame
+// with no colour table at all is written as wide as the document's widest
+// table, so its pixels must still fit once this table is narrower. Empty when
+// it may.
+std::string TablelessFrameWarning(const gif::TGIFImage& image, const TColorTable& table,
+                                  int newCount) {
+  const gif::TGIFImageList& frames = image.Frames();
+  int widest = gif::BitsForColorCount(newCount);
+  if (!table.IsGlobal()) widest = std::max(widest, image.GlobalMap().TableBits());
+  for (int f = 0; f < frames.Count(); ++f)
+    if (f != table.Frame) widest = std::max(widest, frames.Frame(f).LocalMap().TableBits());
+  for (int f = 0; f < frames.Count(); ++f) {
+    const gif::TGIFSubImage& frame = frames.Frame(f);
+    if (frame.IsEmpty() || frame.LocalMap().EntryCount() > 0 || image.GlobalMap().EntryCount() > 0)
+      continue;
+    const int highest = HighestIndex(frame.PixelData(), frame.PixelDataSize());
+    if (highest >= 1 << widest)
+      return gif::FormatMessage(msg::RemapTablelessFrame,
+                                {std::to_string(f + 1), std::to_string(highest)});
+  }
+  return {};
+}
+
 // Runs makeRemap on each table whose frames use only its entries and applies
 // what it gives. withUse: makeRemap needs the use counts.
 TRemapReport RemapTables(
@@ -130,6 +153,13 @@ TRemapReport RemapTables(
     const TRemap remap = makeRemap(table, use);
     const int count = table.Map->EntryCount();
     if (remap.IsIdentity(count)) continue;
+    if (const int newCount = static_cast<int>(remap.Order.size()); newCount < count) {
+      const std::string narrow = TablelessFrameWarning(image, table, newCount);
+      if (!narrow.empty()) {
+        report.Warnings.push_back(table.Caption() + ": " + narrow);
+        continue;
+      }
+    }
     report.EntriesChanged += ChangedEntries(remap, count);
     ++report.TablesChanged;
     ApplyRemap(image, table, remap);
