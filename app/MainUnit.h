@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/AboutUnit.h"
+#include "app/AdjustCommands.h"
 #include "app/CommandHost.h"
 #include "app/ExactColourCommand.h"
 #include "app/FileCommands.h"
@@ -69,6 +70,7 @@ class TfrmMain : public TMainLayout, public TWindowHooks, private TCommandHost {
   void UpdateDisplay() override;
   // The Palette menu and what the grid and the preview show of entries.
   TPaletteCommands& PaletteCommands() { return FPalette; }
+  TAdjustCommands& AdjustCommands() { return FAdjust; }
   TPaletteView& PaletteView() { return FPaletteView; }
   // Paints the shown table with the outline of what Start would change.
   void PaintGrid() { FRecolour.PaintGrid(); }
@@ -126,6 +128,7 @@ class TfrmMain : public TMainLayout, public TWindowHooks, private TCommandHost {
   TPaletteFileCommands FPaletteFiles{*this};
   TExactColourCommand FExactColour{*this};
   TPaletteCommands FPalette{*this};
+  TAdjustCommands FAdjust{*this, FPalette};
   TPaletteView FPaletteView{*this};
 
   std::unique_ptr<TfrmPreview> FPreview;   // child window, made on first use

@@ -18,12 +18,11 @@ QString Grouped(int n) {
   return QLocale(QLocale::English, QLocale::UnitedStates).toString(n);
 }
 
-// The menu text without its accelerator mark, for the undo step and status.
-QString Plain(const char* caption) {
-  return QString::fromLatin1(caption).remove(QLatin1Char('&'));
-}
-
 }  // namespace
+
+QString StepText(const char* caption) {
+  return QString::fromLatin1(caption).remove(QLatin1Char('&')).remove(QStringLiteral("..."));
+}
 
 TPaletteCommands::TPaletteCommands(TCommandHost& host)
     : QObject(&host.Controls()),
@@ -94,12 +93,16 @@ void TPaletteCommands::Remap(const QString& step, const std::function<edit::TRem
   // The selected indices now name other colours.
   host_.Controls().imgColorMap.ClearSelection();
   // A table skipped for an index past its end says why; the rest were done.
-  QString text = report.EntriesChanged == 0
-                     ? QString::fromLatin1(msg::RemapNothing).arg(step)
-                     : QString::fromLatin1(msg::RemapDone)
-                           .arg(step, Grouped(report.EntriesChanged), Grouped(report.TablesChanged),
-                                Grouped(report.TablesTotal));
-  for (const std::string& warning : report.Warnings)
+  SayChanged(step, report.EntriesChanged, report.TablesChanged, report.TablesTotal,
+             report.Warnings);
+}
+
+void TPaletteCommands::SayChanged(const QString& step, int entries, int tables, int total,
+                                  const std::vector<std::string>& warnings) {
+  QString text = entries == 0 ? QString::fromLatin1(msg::RemapNothing).arg(step)
+                              : QString::fromLatin1(msg::RemapDone)
+                                    .arg(step, Grouped(entries), Grouped(tables), Grouped(total));
+  for (const std::string& warning : warnings)
     text += QStringLiteral("; ") + QString::fromStdString(warning);
   Say(text);
 }
@@ -112,13 +115,13 @@ void TPaletteCommands::Sort(edit::TSortKey key, const QString& name) {
 
 void TPaletteCommands::RemoveUnusedEntries() {
   const std::vector<edit::TColorTable> tables = Targets();
-  Remap(Plain(msg::RemoveUnused),
+  Remap(StepText(msg::RemoveUnused),
         [&] { return edit::CompactTables(host_.Edited().Image(), tables); });
 }
 
 void TPaletteCommands::MergeDuplicateColours() {
   const std::vector<edit::TColorTable> tables = Targets();
-  Remap(Plain(msg::MergeDuplicates),
+  Remap(StepText(msg::MergeDuplicates),
         [&] { return edit::DedupeTables(host_.Edited().Image(), tables); });
 }
 
@@ -128,7 +131,7 @@ void TPaletteCommands::MoveBlock(int destination) {
   const TEntrySet block = host_.Controls().imgColorMap.Selection();
   const edit::TRemap remap = edit::MoveRemap(table.Map->EntryCount(), block, destination);
   if (remap.IsIdentity(table.Map->EntryCount())) return;
-  Remap(Plain(msg::MoveEntries),
+  Remap(StepText(msg::MoveEntries),
         [&] { return edit::MoveEntries(host_.Edited().Image(), table, block, destination); });
   // The block stays selected where it went.
   TEntrySet moved;
@@ -152,7 +155,7 @@ void TPaletteCommands::SetTransparency(bool on) {
   }
   const std::vector<int> frames = edit::FramesUsing(host_.Edited().Image(), table);
   if (frames.empty()) return;
-  const QString step = Plain(on ? msg::SetTransparent : msg::NoTransparency);
+  const QString step = StepText(on ? msg::SetTransparent : msg::NoTransparency);
   int changed = 0;
   host_.EditTables(step,
                    [&] { changed = edit::SetTransparency(host_.Edited().Image(), frames, index); });

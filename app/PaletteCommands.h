@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QObject>
+#include <string>
 #include <vector>
 
 #include "edit/ColorTables.h"
@@ -38,6 +39,10 @@ inline constexpr const char* TransparencyDone = "%1: %2 frames changed";
 inline constexpr const char* NeedOneEntry = "Select one entry to make transparent";
 }  // namespace msg
 
+// A menu caption as an undo step and status text names it: without its
+// accelerator mark and the dots of a command that opens a dialog.
+QString StepText(const char* caption);
+
 class TPaletteCommands : public QObject {
   Q_OBJECT
  public:
@@ -61,6 +66,12 @@ class TPaletteCommands : public QObject {
   // follows it.
   void MoveBlock(int destination);
 
+  // A result in the status bar, for a few seconds.
+  void Say(const QString& text);
+  // "STEP: N entries changed in K of T tables", or that nothing changed.
+  void SayChanged(const QString& step, int entries, int tables, int total,
+                  const std::vector<std::string>& warnings = {});
+
   QMenu mnuPalette;
   QMenu mnuSortBy;
   QAction actSortHue, actSortSaturation, actSortLightness, actSortLuminance, actSortUsage;
@@ -72,8 +83,6 @@ class TPaletteCommands : public QObject {
  private:
   // Runs a remap over tables as one undo step and says what it did.
   void Remap(const QString& step, const std::function<edit::TRemapReport()>& run);
-  // A result in the status bar, for a few seconds.
-  void Say(const QString& text);
 
   TCommandHost& host_;
 };

@@ -43,14 +43,22 @@ TPaletteView::TPaletteView(TCommandHost& host)
       actChooseTable(QString::fromLatin1(msg::ChooseTable), &host.Controls()),
       actPreviousTable(QString::fromLatin1(msg::PreviousTable), &host.Controls()),
       actNextTable(QString::fromLatin1(msg::NextTable), &host.Controls()),
+      actFollowPreview(QString::fromLatin1(msg::FollowPreview), &host.Controls()),
       host_(host) {
   host.Controls().mnuEdit.addSeparator();
   host.Controls().mnuEdit.addAction(&actSelectMatching);
   host.Controls().mnuView.addSeparator();
   host.Controls().mnuView.addAction(&actMarkUnused);
-  host.Controls().mnuView.addAction(&actChooseTable);
-  host.Controls().mnuView.addAction(&actPreviousTable);
-  host.Controls().mnuView.addAction(&actNextTable);
+  // Below the tables the window lists: the ways to reach any other.
+  QMenu& tables = host.Controls().mnuColorTable;
+  tables.addSeparator();
+  tables.addAction(&actChooseTable);
+  tables.addAction(&actPreviousTable);
+  tables.addAction(&actNextTable);
+  tables.addAction(&actFollowPreview);
+  actFollowPreview.setCheckable(true);
+  actFollowPreview.setChecked(
+      ViewSettings().value(QString::fromLatin1(setting::FollowPreview), false).toBool());
   actMarkUnused.setCheckable(true);
   actMarkUnused.setChecked(
       ViewSettings().value(QString::fromLatin1(setting::MarkUnused), false).toBool());
@@ -69,6 +77,12 @@ TPaletteView::TPaletteView(TCommandHost& host)
   connect(&actChooseTable, &QAction::triggered, this, Guarded([this](bool) { ChooseTable(); }));
   connect(&actPreviousTable, &QAction::triggered, this, Guarded([this](bool) { StepTable(-1); }));
   connect(&actNextTable, &QAction::triggered, this, Guarded([this](bool) { StepTable(+1); }));
+  connect(&actFollowPreview, &QAction::toggled, this, [this](bool follow) {
+    ViewSettings().setValue(QString::fromLatin1(setting::FollowPreview), follow);
+    if (chooser_) chooser_->chkFollow.setChecked(follow);
+    if (follow && host_.Preview() != nullptr && host_.Edited().Loaded())
+      ShowFrameTable(host_.Preview()->DocumentFrame());
+  });
   TPaletteGrid& grid = host.Controls().imgColorMap;
   connect(&grid, &TPaletteGrid::SelectionChanged, this, [this] { SayCount(); });
   connect(&grid, &TPaletteGrid::TableShown, this, Guarded([this] {
@@ -185,12 +199,9 @@ void TPaletteView::Picked(const TPickedPixel& pixel, bool add) {
 TTableChooser* TPaletteView::Chooser() {
   if (chooser_) return chooser_.get();
   chooser_ = std::make_unique<TTableChooser>(&host_.Controls());
-  chooser_->chkFollow.setChecked(
-      ViewSettings().value(QString::fromLatin1(setting::FollowPreview), false).toBool());
+  chooser_->chkFollow.setChecked(actFollowPreview.isChecked());
   chooser_->Chosen = Guarded([this](int frame) { host_.ShowTable(frame); });
-  chooser_->FollowChanged = [](bool follow) {
-    ViewSettings().setValue(QString::fromLatin1(setting::FollowPreview), follow);
-  };
+  chooser_->FollowChanged = [this](bool follow) { actFollowPreview.setChecked(follow); };
   return chooser_.get();
 }
 
@@ -211,6 +222,11 @@ void TPaletteView::RefreshCompare() {
   preview->SetCompareDocument(saved_.get());
 }
 
+void TPaletteView::ShowFrameTable(int frame) {
+  if (frame < 0) return;
+  if (const std::optional<int> table = TableOfFrame(TableList(), frame)) host_.ShowTable(*table);
+}
+
 void TPaletteView::HookPreview() {
   TfrmPreview* preview = host_.Preview();
   if (preview == nullptr || previewHooked_) return;
@@ -219,10 +235,7 @@ void TPaletteView::HookPreview() {
   preview->PixelPicked =
       Guarded([this](const TPickedPixel& pixel, bool add) { Picked(pixel, add); });
   preview->FrameShown = Guarded([this](int frame) {
-    if (!ViewSettings().value(QString::fromLatin1(setting::FollowPreview), false).toBool() ||
-        frame < 0)
-      return;
-    if (const std::optional<int> table = TableOfFrame(TableList(), frame)) host_.ShowTable(*table);
+    if (actFollowPreview.isChecked()) ShowFrameTable(frame);
   });
 }
 

@@ -69,12 +69,16 @@ class TPaletteView : public QObject {
   QAction actChooseTable;
   QAction actPreviousTable;
   QAction actNextTable;
+  // Shows the table of the frame the preview shows, whenever that changes.
+  QAction actFollowPreview;
   // Made on first use, so the window holds no hidden dialog's controls.
   TTableChooser* Chooser();
 
  private:
   void Hover(int x, int y);
   void SayCount();
+  // Shows the table a frame of the picture is drawn with.
+  void ShowFrameTable(int frame);
   std::vector<TTableEntry> TableList();
   int ShownFrame();
 

@@ -1,6 +1,7 @@
 #include "app/TableChoice.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "edit/ColorTables.h"
 
@@ -22,31 +23,46 @@ gif::TGIFColorMap* TTableChoice::Shown(gif::TGIFImage& image) const {
 
 void TTableChoice::List(gif::TGIFImage& image) {
   const auto tables = edit::ColorTables(image);
+  if (Shown(image) == nullptr && !tables.empty()) frame_ = tables.front().Frame;
+  const int count = static_cast<int>(tables.size());
+  int shownAt = 0;
+  for (int i = 0; i < count; ++i)
+    if (tables[std::size_t(i)].Frame == frame_) shownAt = i;
+  // A window of tables around the shown one, as far as the ends allow.
+  const int first = std::clamp(shownAt - MenuLimit / 2, 0, std::max(0, count - MenuLimit));
+  const int last = std::min(count, first + MenuLimit);
+
   QStringList captions;
-  for (const edit::TColorTable& table : tables) captions << QString::fromStdString(table.Caption());
+  for (int i = first; i < last; ++i)
+    captions << QString::fromStdString(tables[std::size_t(i)].Caption());
   // Rebuilt only when the list changed: the entry the user picked may be what
-  // asked for the refresh, and clearing the menu deletes its entries.
+  // asked for the refresh: it goes once its signal has returned.
   QStringList listed;
-  for (const QAction* action : menu_.actions()) listed << action->text();
+  for (const QAction* action : entries_) listed << action->text();
   if (listed != captions) {
-    menu_.clear();
-    for (qsizetype i = 0; i < captions.size(); ++i) {
-      QAction* action = menu_.addAction(captions[i]);
+    for (QAction* action : entries_) {
+      menu_.removeAction(action);
+      action->deleteLater();
+    }
+    entries_.clear();
+    QAction* before = menu_.actions().value(0);
+    for (int i = first; i < last; ++i) {
+      auto* action = new QAction(captions[i - first], &menu_);
       action->setCheckable(true);
-      const int frame = tables[static_cast<std::size_t>(i)].Frame;
+      const int frame = tables[std::size_t(i)].Frame;
       QObject::connect(action, &QAction::triggered, &menu_, [this, frame] { chosen_(frame); });
+      menu_.insertAction(before, action);
+      entries_.push_back(action);
     }
   }
-  if (Shown(image) == nullptr && !tables.empty()) frame_ = tables.front().Frame;
   bool frameTables = false;
   for (const edit::TColorTable& table : tables) frameTables |= !table.IsGlobal();
   status_.clear();
-  const QList<QAction*> actions = menu_.actions();
-  for (qsizetype i = 0; i < actions.size(); ++i) {
-    const bool shown = tables[static_cast<std::size_t>(i)].Frame == frame_;
-    actions[i]->setChecked(shown);
+  for (int i = first; i < last; ++i) {
+    const bool shown = i == shownAt;
+    entries_[std::size_t(i - first)]->setChecked(shown);
     // A file with only a global table keeps the status bar as it always was.
-    if (shown && frameTables) status_.setText(captions[i]);
+    if (shown && frameTables) status_.setText(captions[i - first]);
   }
   menu_.setEnabled(!tables.empty());
 }

@@ -68,13 +68,53 @@ void TGIFAnimator::Clear() {
 void TGIFAnimator::Seek(int n) {
   if (FrameCount() == 0) return;
   n = std::clamp(n, 0, FrameCount() - 1);
-  // Frames build on each other, so going back means starting over.
-  if (n <= current_) Clear();
+  // Frames build on each other, so going back means starting over; but what a
+  // frame hides whole does not matter, so the drawing starts at the last
+  // such frame. A palette edit redraws the shown frame of a long animation of
+  // whole frames by drawing just that one.
+  int from = n <= current_ ? 0 : current_ + 1;
+  for (int k = n; k > from; --k)
+    if (HidesEarlier(*images_[static_cast<std::size_t>(k)])) {
+      from = k;
+      break;
+    }
+  bool fresh = false;
+  if (from != current_ + 1) {
+    Clear();
+    current_ = from - 1;
+    fresh = true;
+  }
   while (current_ < n) {
-    if (current_ >= 0) Dispose(*images_[static_cast<std::size_t>(current_)]);
+    if (current_ >= 0 && !fresh) Dispose(*images_[static_cast<std::size_t>(current_)]);
+    fresh = false;
     ++current_;
     Draw(*images_[static_cast<std::size_t>(current_)]);
   }
+}
+
+bool TGIFAnimator::HidesEarlier(const TGIFSubImage& frame) const {
+  // Restoring what was there before such a frame needs what came before it.
+  const TGIFGraphicControlExtension* control = frame.GraphicControl();
+  if (control != nullptr && control->DisposalMethod() == kRestorePrevious) return false;
+  const TImageDescriptor& d = frame.Descriptor;
+  const int left = d.Left - left_, top = d.Top - top_;
+  if (left > 0 || top > 0 || left + d.Width < width_ || top + d.Height < height_) return false;
+  // Every pixel must draw: an index inside the table, not the transparent one.
+  const int count = ActiveMap(frame).EntryCount();
+  const int transparent =
+      frame.HasTransparency() && control != nullptr ? control->TransparentColorIndex() : -1;
+  for (int y = 0; y < height_; ++y) {
+    const uint8_t* src = frame.PixelData() + static_cast<std::size_t>(y - top) * d.Width - left;
+    bool hidden = false;
+    for (int x = 0; x < width_; ++x) hidden |= src[x] >= count || src[x] == transparent;
+    if (hidden) return false;
+  }
+  return true;
+}
+
+const TGIFColorMap& TGIFAnimator::ActiveMap(const TGIFSubImage& frame) const {
+  return frame.LocalMap().EntryCount() > 0 ? static_cast<const TGIFColorMap&>(frame.LocalMap())
+                                           : static_cast<const TGIFColorMap&>(doc_.GlobalMap());
 }
 
 void TGIFAnimator::Draw(const TGIFSubImage& frame) {
@@ -83,9 +123,7 @@ void TGIFAnimator::Draw(const TGIFSubImage& frame) {
 
   // One lookup per colour index; indices past the table draw nothing.
   TPixel lookup[256] = {};
-  const TGIFColorMap& map = frame.LocalMap().EntryCount() > 0
-                                ? static_cast<const TGIFColorMap&>(frame.LocalMap())
-                                : static_cast<const TGIFColorMap&>(doc_.GlobalMap());
+  const TGIFColorMap& map = ActiveMap(frame);
   for (int i = 0; i < map.EntryCount(); ++i) {
     const TGIFColor& c = map.Data()[i];
     lookup[i] = 0xFF000000u | (TPixel{c.Red} << 16) | (TPixel{c.Green} << 8) | c.Blue;

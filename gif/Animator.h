@@ -47,6 +47,10 @@ class TGIFAnimator {
   void Clear();
   void Draw(const TGIFSubImage& frame);
   void Dispose(const TGIFSubImage& frame);
+  // Whether drawing the frame covers every pixel of the canvas with a colour,
+  // and its disposal leaves no need of the canvas before it.
+  bool HidesEarlier(const TGIFSubImage& frame) const;
+  const TGIFColorMap& ActiveMap(const TGIFSubImage& frame) const;
 
   const TGIFImage& doc_;
   std::vector<const TGIFSubImage*> images_;

@@ -2,9 +2,11 @@
 // every table (checked against the passes run on each table alone), exact
 // colours by double-click, and undo of all of it.
 #include <gtest/gtest.h>
+#include <QFile>
 #include <QTest>
 
 #include "AppTestSupport.h"
+#include "app/TableChoice.h"
 #include "edit/Recolour.h"
 #include "gif/GIFImage.h"
 
@@ -13,9 +15,13 @@ namespace {
 using apptest::AllTables;
 using apptest::TTables;
 
+// The table entries of a menu: those above its first separator.
 QStringList MenuTexts(QMenu& menu) {
   QStringList texts;
-  for (QAction* a : menu.actions()) texts << a->text() + (a->isChecked() ? "*" : "");
+  for (QAction* a : menu.actions()) {
+    if (a->isSeparator()) break;
+    texts << a->text() + (a->isChecked() ? "*" : "");
+  }
   return texts;
 }
 
@@ -185,4 +191,31 @@ TEST_F(FrameTables, TablesOf2And256EntriesAndEditsThatResizeTablesUndoExactly) {
   EXPECT_EQ(frm.Document().GlobalMap().ReadEntry(0), gif::TColor(0x00FF00));
   frm.EditTables("Nothing", [] {});
   EXPECT_EQ(frm.History().count(), 2);
+}
+
+TEST_F(FrameTables, AMenuOfManyTablesListsThoseAroundTheShownOne) {
+  gif::TGIFImage doc;
+  doc.Header().Screen.ScreenWidth = doc.Header().Screen.ScreenHeight = 1;
+  for (int f = 0; f < 40; ++f) {
+    auto frame = std::make_unique<gif::TGIFSubImage>(&doc);
+    frame->Descriptor = gif::TImageDescriptor{0x2C, 0, 0, 1, 1, 0};
+    frame->AllocatePixels();
+    frame->LocalMap().AppendEntry(gif::TColor(f));
+    frame->LocalMap().AppendEntry(0);
+    doc.Frames().Append(std::move(frame));
+  }
+  const QString path = apptest::TempDir() + "/forty.gif";
+  doc.SaveFile(QFile::encodeName(path).toStdString());
+  Open(path);
+  const auto listed = [&] { return MenuTexts(frm.mnuColorTable); };
+  ASSERT_EQ(listed().size(), app::TTableChoice::MenuLimit);
+  EXPECT_EQ(listed().front(), "Frame 1 (2 colours)*");
+  // Picking an entry near the end of the list moves the list with it.
+  frm.mnuColorTable.actions()[15]->trigger();
+  EXPECT_EQ(frm.ShownMap(), &frm.Document().Frames().Frame(15).LocalMap());
+  EXPECT_EQ(listed().front(), "Frame 8 (2 colours)");
+  EXPECT_EQ(listed()[8], "Frame 16 (2 colours)*");
+  frm.ShowTable(39);
+  EXPECT_EQ(listed().back(), "Frame 40 (2 colours)*");
+  EXPECT_EQ(listed().size(), app::TTableChoice::MenuLimit);
 }

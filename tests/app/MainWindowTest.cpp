@@ -124,8 +124,18 @@ TEST_F(MainWindow, ActionsMenusAndToolBarMatchTheCommands) {
   EXPECT_EQ(edit, Texts({"&Undo", "&Redo", "-", "Re&vert to Saved", "-", "Recolour &Every Table",
                          "-", "Select &Matching"}));
   EXPECT_TRUE(frm.actRecolourAll.isCheckable());
-  ASSERT_EQ(frm.mnuView.actions().size(), 7);
+  ASSERT_EQ(frm.mnuView.actions().size(), 4);
   EXPECT_EQ(frm.mnuView.actions()[0], &frm.actPreview);
+  EXPECT_EQ(frm.mnuView.actions()[3]->text(), "Mark &Unused Entries");
+  QStringList tables, palette;
+  for (QAction* a : frm.mnuColorTable.actions()) tables << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(tables, Texts({"-", "Choose Colour &Table...", "&Previous Table", "&Next Table",
+                           "&Follow the Preview's Frame"}));
+  for (QAction* a : frm.PaletteCommands().mnuPalette.actions())
+    palette << (a->isSeparator() ? "-" : a->text());
+  EXPECT_EQ(palette, Texts({"&Adjust Hue, Saturation and Lightness...", "Make &Ramp", "-",
+                            "Sort &By", "Remove Unused Entries", "Merge Duplicate Colours", "-",
+                            "Set Transparent Entry", "No Transparency"}));
   EXPECT_EQ(frm.mnuView.actions()[1], frm.mnuColorTable.menuAction());
   EXPECT_EQ(frm.mnuColorTable.title(), "Colour &Table");
   QStringList file;

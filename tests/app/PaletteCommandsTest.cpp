@@ -1,5 +1,6 @@
 // The Palette menu and the palette view in the window: a remap, a move by
-// dragging and a transparency change each as one undo step that puts tables
+// dragging, an adjustment, a ramp and a transparency change each as one undo
+// step that puts tables
 // and pixels back exactly, the picture unchanged by a remap, the hover's use
 // read-out, Select Matching, and the preview's picker choosing the table and
 // entry of a pixel on a file with frame tables.
@@ -98,6 +99,21 @@ TEST_F(PaletteCommands, EachKindIsOneUndoStepThatPutsTablesAndPixelsBack) {
          Drag(2, 6);
        },
        true},
+      {"adjust",
+       [&] {
+         frm.ShowModal = [&](QDialog&) {
+           frm.AdjustCommands().Dialog().boxes[2]->setValue(30);
+           return int(QDialog::Accepted);
+         };
+         frm.AdjustCommands().actAdjust.trigger();
+       },
+       false},
+      {"make ramp",
+       [&] {
+         frm.imgColorMap.SetSelection(app::TEntrySet().set(0).set(4));
+         frm.AdjustCommands().actMakeRamp.trigger();
+       },
+       false},
       {"set transparent",
        [&] {
          frm.imgColorMap.ClickEntry(2, Qt::NoModifier);
@@ -170,4 +186,52 @@ TEST_F(PaletteCommands, ThePickerShowsThePixelsTableAndSelectsItsEntry) {
   EXPECT_EQ(frm.ShownMap(), &frm.Document().Frames().Frame(frame + 1).LocalMap());
   frm.PaletteView().actPreviousTable.trigger();
   EXPECT_EQ(frm.ShownMap(), &sub.LocalMap());
+}
+
+// Two frames, each with a table of its own; both tables hold red.
+QString TwoTablesGif() {
+  gif::TGIFImage doc;
+  doc.Header().Screen.ScreenWidth = 2;
+  doc.Header().Screen.ScreenHeight = 1;
+  for (const std::vector<gif::TColor>& colours :
+       {std::vector<gif::TColor>{0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF},
+        std::vector<gif::TColor>{0x00FF00, 0x808080, 0x000000, 0x0000FF}}) {
+    auto frame = std::make_unique<gif::TGIFSubImage>(&doc);
+    frame->Descriptor = gif::TImageDescriptor{0x2C, 0, 0, 2, 1, 0};
+    frame->AllocatePixels();
+    for (gif::TColor c : colours) frame->LocalMap().AppendEntry(c);
+    doc.Frames().Append(std::move(frame));
+  }
+  const QString path = apptest::TempDir() + "/two-tables.gif";
+  doc.SaveFile(QFile::encodeName(path).toStdString());
+  return path;
+}
+
+TEST_F(PaletteCommands, AdjustShowsEachMoveInEveryTableAndCancelPutsItBack) {
+  Open(TwoTablesGif());
+  frm.actRecolourAll.setChecked(true);
+  const apptest::TTables before = apptest::AllTables(frm.Document());
+  frm.imgColorMap.ClickEntry(0, Qt::NoModifier);  // red in the first table
+  app::TAdjustDialog& dialog = frm.AdjustCommands().Dialog();
+  apptest::TTables live;
+  QColor painted;
+  for (const int answer : {int(QDialog::Rejected), int(QDialog::Accepted)}) {
+    frm.ShowModal = [&](QDialog&) {
+      dialog.sliders[0]->setValue(80);  // red turns green
+      live = apptest::AllTables(frm.Document());
+      painted = Swatch(0);
+      return answer;
+    };
+    const int steps = frm.History().index();
+    frm.AdjustCommands().actAdjust.trigger();
+    // Red, and only red, changed in both tables while the dialog was open.
+    apptest::TTables expected = before;
+    expected[1][0] = expected[2][3] = 0x00FF00;
+    EXPECT_EQ(live, expected) << answer;
+    EXPECT_EQ(painted, QColor(0, 255, 0)) << answer;
+    EXPECT_EQ(apptest::AllTables(frm.Document()), answer ? expected : before) << answer;
+    EXPECT_EQ(frm.History().index(), steps + answer) << answer;
+  }
+  frm.actUndo.trigger();
+  EXPECT_EQ(apptest::AllTables(frm.Document()), before);
 }

@@ -150,3 +150,30 @@ TEST(Animator, RefusesACanvasPastThePixelBudget) {
     EXPECT_EQ(error, c.error);
   }
 }
+
+// Seeking back starts at the last frame that covers the whole canvas with
+// colour; what it shows must still be what drawing every frame in turn shows.
+TEST(Animator, SeekingBackGivesWhatEveryFrameInTurnGives) {
+  Scene s(2, 2);
+  s.Frame(0, 0, 1, 1, {0});
+  s.Frame(0, 0, 2, 2, {1, 1, 1, 1});  // hides the first
+  TGIFSubImage& holed = s.Frame(0, 0, 2, 2, {2, 2, 2, 3});
+  s.Control(holed).SetTransparentColorIndex(3);  // leaves a hole: hides nothing
+  s.Control(holed).SetTransparentColorFlag(true);
+  TGIFSubImage& restoring = s.Frame(0, 0, 2, 2, {0, 0, 0, 0});
+  s.Control(restoring).SetDisposalMethod(3);  // needs what came before it
+  s.Frame(1, 1, 1, 1, {3});
+  s.Frame(0, 0, 2, 2, {9, 0, 0, 0});  // an index past the table: a hole
+
+  std::vector<std::vector<uint32_t>> inTurn;
+  TGIFAnimator stepped(s.doc);
+  for (int n = 0; n < stepped.FrameCount(); ++n) {
+    stepped.Seek(n);
+    inTurn.push_back(stepped.Canvas());
+  }
+  TGIFAnimator animator(s.doc);
+  for (int n : {5, 2, 4, 1, 3, 0, 5, 4}) {
+    animator.Seek(n);
+    EXPECT_EQ(animator.Canvas(), inTurn[std::size_t(n)]) << "frame " << n;
+  }
+}

@@ -1,0 +1,67 @@
+#include "edit/AdjustSession.h"
+
+#include <algorithm>
+
+namespace edit {
+
+namespace {
+
+bool Same(const gif::TGIFColor& a, const gif::TGIFColor& b) {
+  return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
+}
+
+}  // namespace
+
+void TAdjustSession::Add(gif::TGIFColorMap& map, const TEntryMask& entries) {
+  // Tables of one animation share most of their colours: numbering each
+  // colour once lets Apply convert it once however many tables hold it.
+  TTable table;
+  table.Map = &map;
+  for (int i = 0; i < map.EntryCount(); ++i) {
+    if (!entries.test(static_cast<std::size_t>(i))) continue;
+    const gif::TGIFColor colour = map.Data()[i];
+    const auto [at, added] = numbers_.emplace(gif::TGIFColorMap::TripleToColor(colour),
+                                              static_cast<uint32_t>(colours_.size()));
+    if (added) colours_.push_back(colour);
+    table.Entries.push_back(static_cast<uint8_t>(i));
+    table.Colours.push_back(at->second);
+  }
+  tables_.push_back(std::move(table));
+}
+
+int TAdjustSession::Apply(const TAdjustment& adjustment) {
+  adjusted_.resize(colours_.size());
+  std::transform(colours_.begin(), colours_.end(), adjusted_.begin(),
+                 [&](const gif::TGIFColor& c) { return AdjustColor(c, adjustment); });
+  int changed = 0;
+  tablesChanged_ = 0;
+  for (const TTable& table : tables_) {
+    int changedHere = 0;
+    for (std::size_t k = 0; k < table.Entries.size(); ++k) {
+      const gif::TGIFColor& to = adjusted_[table.Colours[k]];
+      changedHere += !Same(to, colours_[table.Colours[k]]);
+      if (!Same(to, table.Map->Data()[table.Entries[k]]))
+        table.Map->WriteEntry(table.Entries[k], gif::TGIFColorMap::TripleToColor(to));
+    }
+    changed += changedHere;
+    tablesChanged_ += changedHere > 0;
+  }
+  return changed;
+}
+
+TEntryMask SameColours(const gif::TGIFColorMap& map, const gif::TGIFColorMap& source,
+                       const TEntryMask& chosen) {
+  std::vector<gif::TColor> colours;
+  for (int i = 0; i < source.EntryCount(); ++i)
+    if (chosen.test(static_cast<std::size_t>(i)))
+      colours.push_back(gif::TGIFColorMap::TripleToColor(source.Data()[i]));
+  std::sort(colours.begin(), colours.end());
+  TEntryMask same;
+  for (int i = 0; i < map.EntryCount(); ++i)
+    same.set(static_cast<std::size_t>(i),
+             std::binary_search(colours.begin(), colours.end(),
+                                gif::TGIFColorMap::TripleToColor(map.Data()[i])));
+  return same;
+}
+
+}  // namespace edit
