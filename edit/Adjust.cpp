@@ -17,9 +17,8 @@ int Whole(double value) {
   return static_cast<int>(std::nearbyint(value));
 }
 
-gif::TGIFColor AdjustHLS(gif::TGIFColor colour, const TAdjustment& adjustment) {
-  int hue = 0, lightness = 0, saturation = 0;
-  color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, hue, lightness, saturation);
+gif::TGIFColor AdjustHLS(const TAdjustSource& source, const TAdjustment& adjustment) {
+  const int hue = source.Hue, lightness = source.Lightness, saturation = source.Saturation;
   // A grey has no hue to turn; the colour model calls it 160.
   const int newHue =
       saturation == 0 ? hue : ((hue + Whole(adjustment.Hue)) % kHLSMax + kHLSMax) % kHLSMax;
@@ -27,14 +26,15 @@ gif::TGIFColor AdjustHLS(gif::TGIFColor colour, const TAdjustment& adjustment) {
   const int newLightness = std::clamp(lightness + Whole(adjustment.Lightness), 0, kHLSMax);
   // Converting back is not exact; an entry the adjustment leaves where it was
   // must not drift.
-  if (newHue == hue && newSaturation == saturation && newLightness == lightness) return colour;
+  if (newHue == hue && newSaturation == saturation && newLightness == lightness)
+    return source.Colour;
   int red = 0, green = 0, blue = 0;
   color::HueLightSatToRGB(newHue, newLightness, newSaturation, red, green, blue);
   return {static_cast<uint8_t>(red), static_cast<uint8_t>(green), static_cast<uint8_t>(blue)};
 }
 
-gif::TGIFColor AdjustPerceptual(gif::TGIFColor colour, const TAdjustment& adjustment) {
-  TOKLCh lch = ToOKLCh(ToOKLab(colour));
+gif::TGIFColor AdjustPerceptual(const TAdjustSource& source, const TAdjustment& adjustment) {
+  TOKLCh lch = source.LCh;
   if (lch.C >= kGreyChroma) {
     lch.h = std::fmod(lch.h + adjustment.Hue, 360.0);
     if (lch.h < 0) lch.h += 360;
@@ -46,10 +46,34 @@ gif::TGIFColor AdjustPerceptual(gif::TGIFColor colour, const TAdjustment& adjust
 
 }  // namespace
 
+TAdjustSource AdjustSourceOf(gif::TGIFColor colour) {
+  TAdjustSource source;
+  source.Colour = colour;
+  color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
+                          source.Saturation);
+  source.LCh = ToOKLCh(ToOKLab(colour));
+  return source;
+}
+
+gif::TGIFColor AdjustColor(const TAdjustSource& source, const TAdjustment& adjustment) {
+  if (adjustment.Hue == 0 && adjustment.Saturation == 0 && adjustment.Lightness == 0)
+    return source.Colour;
+  return adjustment.Perceptual ? AdjustPerceptual(source, adjustment)
+                               : AdjustHLS(source, adjustment);
+}
+
 gif::TGIFColor AdjustColor(gif::TGIFColor colour, const TAdjustment& adjustment) {
   if (adjustment.Hue == 0 && adjustment.Saturation == 0 && adjustment.Lightness == 0) return colour;
-  return adjustment.Perceptual ? AdjustPerceptual(colour, adjustment)
-                               : AdjustHLS(colour, adjustment);
+  // Only the mode's own conversion: one colour is converted from once anyway.
+  TAdjustSource source;
+  source.Colour = colour;
+  if (adjustment.Perceptual) {
+    source.LCh = ToOKLCh(ToOKLab(colour));
+    return AdjustPerceptual(source, adjustment);
+  }
+  color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
+                          source.Saturation);
+  return AdjustHLS(source, adjustment);
 }
 
 gif::TColor AdjustColor(gif::TColor colour, const TAdjustment& adjustment) {

@@ -3,6 +3,7 @@
 // hue shift keeps the perceived brightness.
 #pragma once
 
+#include "edit/OKLab.h"
 #include "edit/Selection.h"
 #include "gif/Basics.h"
 #include "gif/ColorMap.h"
@@ -25,7 +26,18 @@ struct TAdjustment {
   double Hue = 0, Saturation = 0, Lightness = 0;
 };
 
+// A colour as both modes start from it: its hue, lightness and saturation on
+// the 0..240 scale and its OKLCh. A colour adjusted again and again (while a
+// slider is dragged) is converted from once and only converted back each time.
+struct TAdjustSource {
+  gif::TGIFColor Colour;
+  int Hue = 0, Lightness = 0, Saturation = 0;
+  TOKLCh LCh;
+};
+TAdjustSource AdjustSourceOf(gif::TGIFColor colour);
+
 // One colour adjusted.
+gif::TGIFColor AdjustColor(const TAdjustSource& source, const TAdjustment& adjustment);
 gif::TGIFColor AdjustColor(gif::TGIFColor colour, const TAdjustment& adjustment);
 gif::TColor AdjustColor(gif::TColor colour, const TAdjustment& adjustment);
 

@@ -1,10 +1,14 @@
 #include "edit/AdjustSession.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace edit {
 
 namespace {
+
+// Fewer colours than this a thread are converted faster than a thread starts.
+constexpr std::size_t kColoursAThread = 2048;
 
 bool Same(const gif::TGIFColor& a, const gif::TGIFColor& b) {
   return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
@@ -31,8 +35,25 @@ void TAdjustSession::Add(gif::TGIFColorMap& map, const TEntryMask& entries) {
 
 int TAdjustSession::Apply(const TAdjustment& adjustment) {
   adjusted_.resize(colours_.size());
-  std::transform(colours_.begin(), colours_.end(), adjusted_.begin(),
-                 [&](const gif::TGIFColor& c) { return AdjustColor(c, adjustment); });
+  // Colours added since the last Apply are converted from once; then each is
+  // converted back. They are apart from each other: a long animation's
+  // thousands of them are split over the processors, so a slider keeps up.
+  const std::size_t known = sources_.size();
+  sources_.resize(colours_.size());
+  const auto convert = [&](std::size_t begin, std::size_t end) {
+    for (std::size_t n = std::max(begin, known); n < end; ++n)
+      sources_[n] = AdjustSourceOf(colours_[n]);
+    for (std::size_t n = begin; n < end; ++n) adjusted_[n] = AdjustColor(sources_[n], adjustment);
+  };
+  const std::size_t size = colours_.size();
+  const std::size_t workers = std::clamp<std::size_t>(
+      size / kColoursAThread, 1, std::max(1u, std::thread::hardware_concurrency()));
+  {
+    std::vector<std::jthread> helpers;
+    for (std::size_t w = 1; w < workers; ++w)
+      helpers.emplace_back(convert, size * w / workers, size * (w + 1) / workers);
+    convert(0, size / workers);
+  }
   int changed = 0;
   tablesChanged_ = 0;
   for (const TTable& table : tables_) {

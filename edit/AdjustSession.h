@@ -38,6 +38,7 @@ class TAdjustSession {
   };
   std::vector<TTable> tables_;
   std::vector<gif::TGIFColor> colours_;                // each remembered colour once
+  std::vector<TAdjustSource> sources_;                 // colours_ converted, at the first Apply
   std::unordered_map<gif::TColor, uint32_t> numbers_;  // a colour's place in colours_
   std::vector<gif::TGIFColor> adjusted_;               // colours_ adjusted, one Apply's worth
   int tablesChanged_ = 0;
