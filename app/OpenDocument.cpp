@@ -13,12 +13,19 @@ TOpenDocument::~TOpenDocument() {
 }
 
 bool TOpenDocument::Modified() const {
-  return loaded_ && ReadTables(*image_) != savedTables_;
+  return loaded_ && Read() != savedTables_;
+}
+
+const TTablesSnapshot& TOpenDocument::Read() const {
+  latest_ = ReadTables(*image_, &latest_);
+  return latest_;
 }
 
 void TOpenDocument::Clear() {
   image_ = std::make_unique<gif::TGIFImage>();
   loaded_ = false;
+  latest_.clear();
+  savedTables_.clear();
 }
 
 void TOpenDocument::Replace(std::unique_ptr<gif::TGIFImage> image, const QString& fileName) {
@@ -28,7 +35,8 @@ void TOpenDocument::Replace(std::unique_ptr<gif::TGIFImage> image, const QString
   image_ = std::move(image);
   fileName_ = fileName;
   loaded_ = true;
-  savedTables_ = ReadTables(*image_);
+  latest_.clear();
+  savedTables_ = Read();
 }
 
 void TOpenDocument::Apply(const TTablesSnapshot& tables) {
@@ -37,9 +45,9 @@ void TOpenDocument::Apply(const TTablesSnapshot& tables) {
 }
 
 bool TOpenDocument::Record(const QString& undoText, const std::function<void()>& change) {
-  TTablesSnapshot before = ReadTables(*image_);
+  TTablesSnapshot before = Read();
   auto record = [&] {
-    TTablesSnapshot after = ReadTables(*image_);
+    TTablesSnapshot after = Read();
     if (after == before) return false;
     history_.push(new TPaletteChange(
         undoText, std::move(before), std::move(after),
@@ -56,7 +64,7 @@ bool TOpenDocument::Record(const QString& undoText, const std::function<void()>&
 }
 
 void TOpenDocument::RevertToSaved(const QString& undoText) {
-  TTablesSnapshot current = ReadTables(*image_);
+  TTablesSnapshot current = Read();
   if (current == savedTables_) return;
   history_.push(new TPaletteChange(
       undoText, std::move(current), savedTables_, [this](const TTablesSnapshot& t) { Apply(t); },

@@ -35,7 +35,7 @@ class TOpenDocument {
   void Replace(std::unique_ptr<gif::TGIFImage> image, const QString& fileName);
   // The document was written: its tables are the saved ones from now on.
   void Saved() {
-    savedTables_ = ReadTables(*image_);
+    savedTables_ = Read();
     if (OnSaved) OnSaved();
   }
   // Runs after a save, when the file holds the document as it now is.
@@ -51,11 +51,15 @@ class TOpenDocument {
 
  private:
   void Apply(const TTablesSnapshot& tables);
+  // The document's tables and pictures now, sharing the pixels that are the
+  // same with the snapshot read before: a pass over the pixels, no copy.
+  const TTablesSnapshot& Read() const;
 
   std::unique_ptr<gif::TGIFImage> image_;
   bool loaded_ = false;
   QString fileName_;
   TTablesSnapshot savedTables_;
+  mutable TTablesSnapshot latest_;  // what Read read last
   std::function<void()> applied_;
   QUndoStack history_;
 };

@@ -31,15 +31,25 @@ void ForEachControl(gif::TGIFSubImage& frame, Visit visit) {
       visit(*control);
 }
 
-TPictureState ReadPicture(gif::TGIFImage& image, int frame) {
+bool SamePixels(const std::vector<uint8_t>& pixels, const gif::TGIFSubImage& sub) {
+  return pixels.size() == sub.PixelDataSize() &&
+         (pixels.empty() || std::equal(pixels.begin(), pixels.end(), sub.PixelData()));
+}
+
+TPictureState ReadPicture(gif::TGIFImage& image, int frame, const TPictureState* share) {
   TPictureState picture;
   if (frame < 0) {
     picture.Background = image.BackgroundIndex();
     return picture;
   }
   gif::TGIFSubImage& sub = image.Frames().Frame(frame);
-  if (sub.PixelData() != nullptr)
-    picture.Pixels.assign(sub.PixelData(), sub.PixelData() + sub.PixelDataSize());
+  if (sub.PixelData() != nullptr) {
+    if (share != nullptr && share->Pixels && SamePixels(*share->Pixels, sub))
+      picture.Pixels = share->Pixels;
+    else
+      picture.Pixels = std::make_shared<const std::vector<uint8_t>>(
+          sub.PixelData(), sub.PixelData() + sub.PixelDataSize());
+  }
   picture.Extensions = sub.Extensions().ItemCount();
   ForEachControl(sub, [&picture](const gif::TGIFGraphicControlExtension& control) {
     picture.Controls.push_back({control.TransparentColorFlag(), control.TransparentColorIndex()});
@@ -54,8 +64,10 @@ void WritePicture(gif::TGIFImage& image, int frame, const TPictureState& picture
     return;
   }
   gif::TGIFSubImage& sub = image.Frames().Frame(frame);
-  if (sub.PixelData() != nullptr && sub.PixelDataSize() == picture.Pixels.size())
-    std::copy(picture.Pixels.begin(), picture.Pixels.end(), sub.PixelData());
+  // Left alone when the same, so pages that did not change stay clean.
+  if (sub.PixelData() != nullptr && picture.Pixels &&
+      sub.PixelDataSize() == picture.Pixels->size() && !SamePixels(*picture.Pixels, sub))
+    std::copy(picture.Pixels->begin(), picture.Pixels->end(), sub.PixelData());
   // Extensions an edit appended (a graphic control for a new transparent
   // colour) go; the recorded ones take their transparency back.
   while (sub.Extensions().ItemCount() > picture.Extensions)
@@ -76,12 +88,28 @@ void WritePicture(gif::TGIFImage& image, int frame, const TPictureState& picture
 
 }  // namespace
 
-TTablesSnapshot ReadTables(gif::TGIFImage& image) {
+bool TPictureState::operator==(const TPictureState& other) const {
+  const bool samePixels = Pixels == other.Pixels ||
+                          (Pixels && other.Pixels && *Pixels == *other.Pixels) ||
+                          (!Pixels && other.Pixels && other.Pixels->empty()) ||
+                          (Pixels && !other.Pixels && Pixels->empty());
+  return samePixels && Extensions == other.Extensions && Controls == other.Controls &&
+         HasTransparency == other.HasTransparency && Background == other.Background;
+}
+
+TTablesSnapshot ReadTables(gif::TGIFImage& image, const TTablesSnapshot* share) {
   TTablesSnapshot snapshot;
   const int frames = image.Frames().Count();
   snapshot.reserve(static_cast<std::size_t>(frames) + 1);
-  for (int frame = -1; frame < frames; ++frame)
-    snapshot.push_back({frame, EntriesOf(*TableOf(image, frame)), ReadPicture(image, frame)});
+  for (int frame = -1; frame < frames; ++frame) {
+    const std::size_t at = static_cast<std::size_t>(frame + 1);
+    const TPictureState* earlier = share != nullptr && at < share->size() &&
+                                           (*share)[at].Frame == frame && (*share)[at].Picture
+                                       ? &*(*share)[at].Picture
+                                       : nullptr;
+    snapshot.push_back(
+        {frame, EntriesOf(*TableOf(image, frame)), ReadPicture(image, frame, earlier)});
+  }
   return snapshot;
 }
 

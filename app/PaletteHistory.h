@@ -8,6 +8,7 @@
 #include <QUndoCommand>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,12 +26,16 @@ struct TControlState {
 // What else of a frame an edit of its table may change, or of the screen for
 // the global table (Frame -1).
 struct TPictureState {
-  std::vector<uint8_t> Pixels;          // the frame's indices; none for the global table
+  // The frame's indices (none for the global table), shared by the snapshots
+  // they are the same in: a long animation's pixels are not copied at every
+  // edit of its tables.
+  std::shared_ptr<const std::vector<uint8_t>> Pixels;
   int Extensions = 0;                   // how many extensions the frame has
   std::vector<TControlState> Controls;  // each graphic control extension, in list order
   bool HasTransparency = false;
   uint8_t Background = 0;  // the background index, for the global table
-  bool operator==(const TPictureState&) const = default;
+  // Pixels compare by their values.
+  bool operator==(const TPictureState& other) const;
 };
 
 // The entries of one table: the global one (Frame -1) or a frame's local one.
@@ -46,7 +51,8 @@ struct TTableEntries {
 using TTablesSnapshot = std::vector<TTableEntries>;
 
 // Every table of the document, the global one first, then the frames in order.
-TTablesSnapshot ReadTables(gif::TGIFImage& image);
+// A frame whose pixels are the same as in share takes share's copy of them.
+TTablesSnapshot ReadTables(gif::TGIFImage& image, const TTablesSnapshot* share = nullptr);
 // Puts a snapshot back; a table whose entry count differs is rebuilt to the
 // snapshot's count. Tables of frames the document no longer has are skipped.
 // Where the snapshot holds a picture, it is put back too: pixels, the
