@@ -91,6 +91,12 @@ TPaletteView::TPaletteView(TCommandHost& host)
   }));
   connect(&grid, &TPaletteSurface::MouseMoved, this,
           Guarded([this](int x, int y) { Hover(x, y); }));
+  // The use read-out goes with the pointer, and the file's name comes back.
+  connect(&grid, &TPaletteGrid::PointerLeft, this, [this] {
+    if (!hoverText_.isEmpty() && host_.Controls().stbMain.currentMessage() == hoverText_)
+      SayCount();
+    hoverText_.clear();
+  });
   // Every edit, undo and open may change what the pixels use.
   connect(&host.Edited().History(), &QUndoStack::indexChanged, this, Guarded([this](int) {
     use_.reset();
@@ -157,7 +163,8 @@ void TPaletteView::Hover(int x, int y) {
   if (!host_.Edited().Loaded()) return;
   const std::optional<int> index = host_.Controls().imgColorMap.PaintedSwatchAt(x, y);
   if (!index) return;
-  host_.Controls().stbMain.showMessage(EntryUseText(*index, Use()));
+  hoverText_ = EntryUseText(*index, Use());
+  host_.Controls().stbMain.showMessage(hoverText_);
 }
 
 std::vector<TTableEntry> TPaletteView::TableList() {

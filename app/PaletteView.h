@@ -86,6 +86,7 @@ class TPaletteView : public QObject {
   std::optional<edit::TTableUse> use_;  // of the shown table; empty when it may be stale
   const gif::TGIFColorMap* counted_ = nullptr;
   bool previewHooked_ = false;
+  QString hoverText_;  // the use read-out the status bar shows, if still shown
   std::unique_ptr<TTableChooser> chooser_;
   std::unique_ptr<gif::TGIFImage> saved_;  // what Compare shows
 };

@@ -6,21 +6,99 @@
 // The optional third picture puts the preview window beside the main window;
 // with --start the main window is taken as it outlines the hue change, then
 // Start runs and the preview shows the last frame, so an animation's frames
-// show their recoloured tables together.
+// show their recoloured tables together. With --palette the one picture is
+// the Palette menu at work (see PaletteShot).
 #include <QApplication>
 #include <QByteArray>
 #include <QPainter>
 #include <QTest>
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "app/Application.h"
 #include "app/MainUnit.h"
 
+namespace {
+
+// Pictures side by side on white, 8 pixels apart; a column is a list of
+// pictures one above the other.
+QImage Side(const std::vector<std::vector<QPixmap>>& columns) {
+  int width = 0, height = 0;
+  for (const auto& column : columns) {
+    int w = 0, h = 0;
+    for (const QPixmap& p : column) {
+      w = std::max(w, p.width());
+      h += p.height() + 8;
+    }
+    width += w + 8;
+    height = std::max(height, h - 8);
+  }
+  QImage all(width - 8, height, QImage::Format_RGB32);
+  all.fill(Qt::white);
+  QPainter painter(&all);
+  int x = 0;
+  for (const auto& column : columns) {
+    int y = 0, w = 0;
+    for (const QPixmap& p : column) {
+      painter.drawPixmap(x, y, p);
+      y += p.height() + 8;
+      w = std::max(w, p.width());
+    }
+    x += w + 8;
+  }
+  return all;
+}
+
+// The Palette menu at work: a range of swatches selected by a click and a
+// Shift+click, unused entries marked, the preview zoomed in with a pixel
+// picked, and the adjust dialog open on a hue shift that the grid and the
+// preview already show.
+int PaletteShot(app::TfrmMain& frm, const QString& out) {
+  // Marked for the picture only: the choice is remembered between runs.
+  QAction& markUnused = frm.PaletteView().actMarkUnused;
+  const bool marked = markUnused.isChecked();
+  markUnused.setChecked(true);
+  frm.actPreview.trigger();
+  app::TfrmPreview& preview = *frm.Preview();
+  preview.resize(420, 420);
+  if (!QTest::qWaitForWindowExposed(&preview)) return 1;
+  preview.ShowFrame(preview.sldFrame.maximum());
+  QCoreApplication::processEvents();
+  // A pixel picked in the picture shows its table and selects its entry.
+  const QRectF target = preview.canvas.Target();
+  QTest::mouseClick(
+      &preview.canvas, Qt::LeftButton, {},
+      (target.topLeft() + QPointF(target.width() * 0.5, target.height() * 0.5)).toPoint());
+  const int picked = frm.imgColorMap.Selection()._Find_first();
+  const int last = std::min(picked + 20, frm.ShownMap()->EntryCount() - 1);
+  frm.imgColorMap.ClickEntry(last, Qt::ShiftModifier);
+  for (int i = 0; i < 2; ++i) preview.canvas.ZoomStep(+1, target.center());
+  QTest::mouseMove(&frm.imgColorMap, QPoint(last % 16 * 18 + 8, last / 16 * 18 + 8));
+  int result = 1;
+  frm.ShowModal = [&](QDialog& dialog) {
+    app::TAdjustDialog& adjust = frm.AdjustCommands().Dialog();
+    adjust.chkPerceptual->setChecked(true);
+    adjust.boxes[0]->setValue(120);
+    dialog.show();
+    if (!QTest::qWaitForWindowExposed(&dialog)) return int(QDialog::Rejected);
+    QCoreApplication::processEvents();
+    result = Side({{frm.grab(), dialog.grab()}, {preview.grab()}}).save(out) ? 0 : 1;
+    return int(QDialog::Rejected);
+  };
+  frm.AdjustCommands().actAdjust.trigger();
+  markUnused.setChecked(marked);
+  return result;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   const bool start = argc == 5 && QByteArray(argv[4]) == "--start";
+  const bool palette = argc == 4 && QByteArray(argv[3]) == "--palette";
   if (argc != 3 && argc != 4 && !start) {
-    std::fprintf(stderr, "usage: %s <picture.gif> <out.png> [<with-preview.png> [--start]]\n",
+    std::fprintf(stderr,
+                 "usage: %s <picture.gif> <out.png> [<with-preview.png> [--start] | --palette]\n",
                  argv[0]);
     return 2;
   }
@@ -41,6 +119,7 @@ int main(int argc, char** argv) {
   if (!QTest::qWaitForWindowExposed(&frm)) return 1;
   frm.actOpen.trigger();
   if (failed) return 1;
+  if (palette) return PaletteShot(frm, QString::fromLocal8Bit(argv[2]));
 
   // A swatch in the red row picked, then the pointer resting on another.
   QTest::mouseClick(&frm.imgColorMap, Qt::LeftButton, {}, QPoint(8 * 18 + 8, 8));

@@ -222,6 +222,11 @@ void TPaletteGrid::mouseMoveEvent(QMouseEvent* event) {
   }
 }
 
+void TPaletteGrid::leaveEvent(QEvent* event) {
+  TPaletteSurface::leaveEvent(event);
+  emit PointerLeft();
+}
+
 void TPaletteGrid::mouseReleaseEvent(QMouseEvent* event) {
   TPaletteSurface::mouseReleaseEvent(event);
   if (event->button() != Qt::LeftButton) return;

@@ -100,8 +100,11 @@ class TPaletteGrid : public TPaletteSurface {
   // The selected block was dragged and dropped to go before the entry at
   // destination; the table's entry count when dropped past its end.
   void MoveBlockRequested(int destination);
+  // The pointer went off the grid.
+  void PointerLeft();
 
  protected:
+  void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;

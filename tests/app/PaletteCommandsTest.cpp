@@ -151,6 +151,10 @@ TEST_F(PaletteCommands, HoverCountsUseAndSelectMatchingTakesTheRing) {
   EXPECT_EQ(frm.stbMain.currentMessage(), "Entry 4: 1 pixel in 1 frame");
   Hover(5 * 18 + 4, 4);
   EXPECT_EQ(frm.stbMain.currentMessage(), "Entry 5: unused");
+  // Off the grid, the file's name shows again.
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(&frm.imgColorMap, &leave);
+  EXPECT_EQ(frm.stbMain.currentMessage(), "");
 
   // Red (hue 0) is entries 2 and 6.
   Fields("0", "80", "", "", "", "");
