@@ -190,6 +190,18 @@ TEST(ColorConversion, HLSToRGBAgreesWithTextbookFormula) {
   }
 }
 
+// Hues of the scale are converted in double, hues a turn further in extended
+// precision; from 81 to 159 a turn up gives every ramp the same inputs, so the
+// two must agree to the digit at every lightness and saturation.
+TEST(ColorConversion, DoubleOnTheScaleIsExtendedPrecisionToTheDigit) {
+  const std::vector<int> values = Sample(240);
+  for (int hue = 81; hue <= 159; ++hue)
+    for (int light : values)
+      for (int sat : values)
+        ASSERT_EQ(ToRGB({hue, light, sat}), ToRGB({hue + 240, light, sat}))
+            << hue << "," << light << "," << sat;
+}
+
 TEST(HueComponent, SegmentsAndBias) {
   const float m1 = 10, m2 = 90;
   EXPECT_EQ(color::HueComponent(m1, m2, 0), 10.5f);  // ramp start plus the bias

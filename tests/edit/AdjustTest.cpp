@@ -12,6 +12,7 @@
 
 #include "PaletteMaps.h"
 #include "color/Common.h"
+#include "edit/AdjustSession.h"
 #include "edit/OKLab.h"
 
 namespace {
@@ -188,6 +189,46 @@ TEST(Adjust, PerceptualHueShiftLeavesGreysAndKeepsLightness) {
       edit::ToOKLab(edit::AdjustColor(gif::TGIFColor{255, 255, 0}, {true, 160, 0, 0})));
   EXPECT_NEAR(turned.L, yellow.L, 0.01);
   EXPECT_LT(turned.C, yellow.C / 2);
+}
+
+}  // namespace
+
+namespace {
+
+// A slider dragged to and fro: each setting starts from the colours the
+// session was made with, in every table, a colour shared by two tables turns
+// alike in both, and Restore puts back even the entries an adjustment left
+// elsewhere than it found them.
+TEST(AdjustSession, EachSettingStartsFromTheRememberedColours) {
+  const gif::TGIFColor red{255, 0, 0}, green{0, 255, 0}, grey{128, 128, 128};
+  test::TestMap first({red, green, grey}), second({grey, red});
+  edit::TEntryMask all, one;
+  all.set();
+  one.set(1);
+  edit::TAdjustSession session;
+  session.Add(first.map, all);
+  session.Add(second.map, one);  // its red only
+  const edit::TAdjustment turn{false, 80, 0, 0};
+  const edit::TAdjustment darker{false, 0, 0, -40};
+  for (const edit::TAdjustment& step : {turn, darker, turn}) {
+    const int changed = session.Apply(step);
+    const gif::TGIFColor redNow = edit::AdjustColor(red, step);
+    EXPECT_EQ(first.Entries(), (test::Colours{redNow, edit::AdjustColor(green, step),
+                                              edit::AdjustColor(grey, step)}));
+    EXPECT_EQ(second.Entries(), (test::Colours{grey, redNow}));
+    // A hue turn leaves the grey alone; darkening changes every entry.
+    EXPECT_EQ(changed, step.Hue != 0 ? 3 : 4);
+    EXPECT_EQ(session.TablesChanged(), 2);
+  }
+  session.Restore();
+  EXPECT_EQ(first.Entries(), (test::Colours{red, green, grey}));
+  EXPECT_EQ(second.Entries(), (test::Colours{grey, red}));
+  EXPECT_EQ(session.TablesChanged(), 0);
+  // The entries of another table that hold the colours chosen in the first.
+  edit::TEntryMask greens;
+  greens.set(1);
+  EXPECT_EQ(edit::SameColours(second.map, first.map, greens), edit::TEntryMask());
+  EXPECT_EQ(edit::SameColours(second.map, first.map, all), edit::TEntryMask().set(0).set(1));
 }
 
 }  // namespace
