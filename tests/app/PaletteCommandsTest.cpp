@@ -239,3 +239,20 @@ TEST_F(PaletteCommands, AdjustShowsEachMoveInEveryTableAndCancelPutsItBack) {
   frm.actUndo.trigger();
   EXPECT_EQ(apptest::AllTables(frm.Document()), before);
 }
+
+TEST_F(PaletteCommands, AMadeRampChangesTheSameColoursInTheOtherTables) {
+  Open(TwoTablesGif());
+  frm.actRecolourAll.setChecked(true);
+  frm.imgColorMap.ClickEntry(0, Qt::NoModifier);
+  EXPECT_FALSE(frm.AdjustCommands().actMakeRamp.isEnabled());
+  frm.imgColorMap.ClickEntry(3, Qt::ShiftModifier);
+  ASSERT_TRUE(frm.AdjustCommands().actMakeRamp.isEnabled());
+  frm.AdjustCommands().actMakeRamp.trigger();
+  const apptest::TTables tables = apptest::AllTables(frm.Document());
+  // Entries 1 and 2 (green, blue) lie between red and white now; the green
+  // of the second table went the way of the first table's green.
+  EXPECT_NE(tables[1][1], gif::TColor(0x00FF00));
+  EXPECT_EQ(tables[2][0], tables[1][1]);
+  EXPECT_EQ(tables[2][3], gif::TColor(0x0000FF));  // red, an end of the ramp, stays
+  EXPECT_EQ(frm.stbMain.currentMessage(), "Make Ramp: 3 entries changed in 2 of 2 tables");
+}
