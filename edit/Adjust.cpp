@@ -41,7 +41,7 @@ gif::TGIFColor AdjustPerceptual(const TAdjustSource& source, const TAdjustment& 
   }
   lch.L = std::clamp(lch.L + adjustment.Lightness / 100, 0.0, 1.0);
   lch.C = std::max(0.0, lch.C * (1 + adjustment.Saturation / 100));
-  return ToSRGB(ToOKLab(IntoGamut(lch)));
+  return ToSRGB(IntoGamutLab(lch));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace edit {
 
@@ -69,29 +70,91 @@ bool InGamut(const TLinearRGB& c) {
   return inside(c.r) && inside(c.g) && inside(c.b);
 }
 
-gif::TGIFColor ToSRGB(const TOKLab& lab) {
-  const TLinearRGB linear = OKLabToLinear(lab);
-  const auto encode = [](double x) {
-    const double byte = std::nearbyint(LinearToSRGB(std::clamp(x, 0.0, 1.0)) * 255);
-    return static_cast<uint8_t>(std::clamp(byte, 0.0, 255.0));
-  };
-  return {encode(linear.r), encode(linear.g), encode(linear.b)};
+namespace {
+
+// A linear component as the stored byte: encoded, rounded to nearest and
+// clamped to 0..255.
+uint8_t EncodeDirectly(double linear) {
+  const double byte = std::nearbyint(LinearToSRGB(std::clamp(linear, 0.0, 1.0)) * 255);
+  return static_cast<uint8_t>(std::clamp(byte, 0.0, 255.0));
 }
 
-TOKLCh IntoGamut(const TOKLCh& lch) {
+// The same byte without a pow: the encoding rises with the linear value, so
+// the byte is how many of the points where it steps up lie at or below the
+// value. Each point is found once, by halving between neighbouring doubles on
+// the direct encoding itself; a value within 1e-12 of one is encoded directly,
+// so the answer is the direct one to the bit. An even grid over 0..1 gives
+// where to start counting: no cell holds more than a few points.
+struct TEncoding {
+  static constexpr int Cells = 4096;
+  std::array<double, 257> Steps{};        // Steps[b]: where byte b begins; [256] past 1
+  std::array<uint8_t, Cells + 1> Cell{};  // the byte at the start of each cell
+  TEncoding() {
+    Steps[0] = -1;
+    Steps[256] = 2;
+    for (int byte = 1; byte < 256; ++byte) {
+      double below = 0, reaches = 1;
+      while (std::nextafter(below, reaches) < reaches) {
+        const double middle = below + (reaches - below) / 2;
+        if (middle <= below || middle >= reaches) break;
+        (EncodeDirectly(middle) >= byte ? reaches : below) = middle;
+      }
+      Steps[std::size_t(byte)] = reaches;
+    }
+    std::size_t byte = 0;
+    for (int cell = 0; cell <= Cells; ++cell) {
+      const double at = double(cell) / Cells;
+      while (Steps[byte + 1] <= at) ++byte;
+      Cell[std::size_t(cell)] = static_cast<uint8_t>(byte);
+    }
+  }
+};
+
+uint8_t Encode(double linear) {
+  static const TEncoding encoding;
+  const double x = std::clamp(linear, 0.0, 1.0);
+  std::size_t byte = encoding.Cell[static_cast<std::size_t>(x * TEncoding::Cells)];
+  while (encoding.Steps[byte + 1] <= x) ++byte;
+  constexpr double kNear = 1e-12;
+  if (x - encoding.Steps[byte] < kNear || encoding.Steps[byte + 1] - x < kNear)
+    return EncodeDirectly(linear);
+  return static_cast<uint8_t>(byte);
+}
+
+// The largest chroma along lch's hue, at most lch.C, that is inside sRGB, and
+// the hue's direction in the a, b plane.
+std::pair<double, TOKLab> GamutChroma(const TOKLCh& lch) {
   // The direction of the hue once, not at every step.
   const TOKLab unit = ToOKLab(TOKLCh{lch.L, 1, lch.h});
   const auto insideAt = [&](double chroma) {
     return InGamut(OKLabToLinear({lch.L, unit.a * chroma, unit.b * chroma}));
   };
-  if (insideAt(lch.C)) return lch;
+  if (insideAt(lch.C)) return {lch.C, unit};
   // A grey of lightness 0..1 is inside, so the bisection always has a floor.
   double inside = 0, outside = lch.C;
   while (outside - inside > kChromaPrecision) {
     const double middle = (inside + outside) / 2;
     (insideAt(middle) ? inside : outside) = middle;
   }
-  return {lch.L, inside, lch.h};
+  return {inside, unit};
+}
+
+}  // namespace
+
+gif::TGIFColor ToSRGB(const TOKLab& lab) {
+  const TLinearRGB linear = OKLabToLinear(lab);
+  return {Encode(linear.r), Encode(linear.g), Encode(linear.b)};
+}
+
+TOKLCh IntoGamut(const TOKLCh& lch) {
+  return {lch.L, GamutChroma(lch).first, lch.h};
+}
+
+TOKLab IntoGamutLab(const TOKLCh& lch) {
+  // The direction found for the search gives the same a and b as converting
+  // the result (cos and sin of the same angle, times the same chroma).
+  const auto [chroma, unit] = GamutChroma(lch);
+  return {lch.L, unit.a * chroma, unit.b * chroma};
 }
 
 }  // namespace edit

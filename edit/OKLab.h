@@ -44,5 +44,8 @@ gif::TGIFColor ToSRGB(const TOKLab& lab);
 // chroma below lch.C that is inside, found by bisection to 1e-6. For L in
 // 0..1, where the grey of chroma 0 is inside.
 TOKLCh IntoGamut(const TOKLCh& lch);
+// The same, as OKLab: ToOKLab(IntoGamut(lch)) without working out the hue's
+// direction twice.
+TOKLab IntoGamutLab(const TOKLCh& lch);
 
 }  // namespace edit
