@@ -35,8 +35,8 @@ void TTableChoice::List(gif::TGIFImage& image) {
   QStringList captions;
   for (int i = first; i < last; ++i)
     captions << QString::fromStdString(tables[std::size_t(i)].Caption());
-  // Rebuilt only when the list changed: the entry the user picked may be what
-  // asked for the refresh: it goes once its signal has returned.
+  // Rebuilt only when the list changed. The entry the user picked may be what
+  // asked for the refresh, so the old entries go once their signals return.
   QStringList listed;
   for (const QAction* action : entries_) listed << action->text();
   if (listed != captions) {

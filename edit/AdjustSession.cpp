@@ -1,6 +1,7 @@
 #include "edit/AdjustSession.h"
 
 #include <algorithm>
+#include <system_error>
 #include <thread>
 
 namespace edit {
@@ -50,8 +51,14 @@ int TAdjustSession::Apply(const TAdjustment& adjustment) {
       size / kColoursAThread, 1, std::max(1u, std::thread::hardware_concurrency()));
   {
     std::vector<std::jthread> helpers;
-    for (std::size_t w = 1; w < workers; ++w)
-      helpers.emplace_back(convert, size * w / workers, size * (w + 1) / workers);
+    for (std::size_t w = 1; w < workers; ++w) {
+      const std::size_t begin = size * w / workers, end = size * (w + 1) / workers;
+      try {
+        helpers.emplace_back(convert, begin, end);
+      } catch (const std::system_error&) {
+        convert(begin, end);  // no thread to be had: this one does that share too
+      }
+    }
     convert(0, size / workers);
   }
   int changed = 0;
