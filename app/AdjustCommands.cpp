@@ -1,7 +1,6 @@
 #include "app/AdjustCommands.h"
 
 #include <QKeySequence>
-#include <algorithm>
 
 #include "app/Application.h"
 #include "app/CommandHost.h"
@@ -115,8 +114,7 @@ void TAdjustCommands::MakeRamp() {
     changed += count.EntriesChanged;
     tables += count.TablesChanged;
   });
-  palette_.SayChanged(step, changed, tables,
-                      static_cast<int>(std::max<std::size_t>(targets.size(), 1)));
+  palette_.SayChanged(step, changed, tables, static_cast<int>(targets.size()));
 }
 
 }  // namespace app

@@ -50,11 +50,6 @@ void WriteAnimation(const QString& path) {
   doc.SaveFile(QFile::encodeName(path).toStdString());
 }
 
-double Median(std::vector<double> times) {
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
 struct TStepTimes {
   double Median = 0, Tenth = 0, Slowest = 0;  // Tenth: nine steps in ten take at most this
 };
@@ -132,6 +127,6 @@ int main(int argc, char** argv) {
     frm.actUndo.trigger();
   }
   std::printf("  OK (one slider step and the undo step) %.1f ms, Undo %.1f ms, Redo %.1f ms\n",
-              Median(keep) * 1e3, Median(undo) * 1e3, Median(redo) * 1e3);
+              bench::Median(keep) * 1e3, bench::Median(undo) * 1e3, bench::Median(redo) * 1e3);
   return 0;
 }

@@ -191,4 +191,13 @@ int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
   return 128 + stopSignal;
 }
 
+int RunWritingBatch(const std::vector<std::string>& files, const TOutputPlan& outputs, int jobs,
+                    const TFileTask& task) {
+  if (!PrepareOutputs(outputs)) return 1;
+  TBatchOptions batch;
+  batch.Jobs = jobs;
+  batch.Progress = ::isatty(STDERR_FILENO) != 0;
+  return RunBatch(files, task, batch, ReportStream(outputs.Output), stderr);
+}
+
 }  // namespace cli

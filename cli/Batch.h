@@ -33,4 +33,13 @@ int DefaultJobs();
 int RunBatch(const std::vector<std::string>& files, const TFileTask& task,
              const TBatchOptions& options, std::FILE* out, std::FILE* err);
 
+struct TOutputPlan;
+
+// A command that writes files: makes its outputs ready (1 when it cannot),
+// then runs task over every file with jobs at a time, the reports going where
+// the outputs say, failures to the error stream, progress while a terminal
+// watches it.
+int RunWritingBatch(const std::vector<std::string>& files, const TOutputPlan& outputs, int jobs,
+                    const TFileTask& task);
+
 }  // namespace cli

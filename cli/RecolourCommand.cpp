@@ -1,7 +1,5 @@
 #include "cli/RecolourCommand.h"
 
-#include <unistd.h>
-
 #include "cli/Batch.h"
 #include "cli/Messages.h"
 #include "edit/ColorTables.h"
@@ -99,14 +97,9 @@ std::string RecolourFile(const TRecolourPlan& plan, std::size_t index, std::stri
 
 int RunRecolour(const TParsedArgs& args) {
   const TRecolourPlan plan = PlanRecolour(args);
-  if (!PrepareOutputs(plan.Outputs)) return 1;
-  TBatchOptions batch;
-  batch.Jobs = plan.Jobs;
-  batch.Progress = ::isatty(STDERR_FILENO) != 0;
-  return RunBatch(
-      plan.Files,
-      [&plan](std::size_t i, std::string& notes) { return RecolourFile(plan, i, notes); }, batch,
-      ReportStream(plan.Outputs.Output), stderr);
+  return RunWritingBatch(
+      plan.Files, plan.Outputs, plan.Jobs,
+      [&plan](std::size_t i, std::string& notes) { return RecolourFile(plan, i, notes); });
 }
 
 }  // namespace cli

@@ -1,7 +1,5 @@
 #include "cli/TableEdit.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <stdexcept>
 
@@ -74,14 +72,9 @@ TEditPlan PlanEdit(const TParsedArgs& args, std::size_t firstFile) {
 }
 
 int RunEdit(const TEditPlan& plan, TEditUnit unit, const TTableEdit& edit) {
-  if (!PrepareOutputs(plan.Outputs)) return 1;
-  TBatchOptions batch;
-  batch.Jobs = plan.Jobs;
-  batch.Progress = ::isatty(STDERR_FILENO) != 0;
-  return RunBatch(
-      plan.Files,
-      [&](std::size_t i, std::string& notes) { return EditFile(plan, unit, edit, i, notes); },
-      batch, ReportStream(plan.Outputs.Output), stderr);
+  return RunWritingBatch(
+      plan.Files, plan.Outputs, plan.Jobs,
+      [&](std::size_t i, std::string& notes) { return EditFile(plan, unit, edit, i, notes); });
 }
 
 void CheckOptionsApply(const TParsedArgs& args, std::span<const TOptionSpec> options,

@@ -88,8 +88,7 @@ int Adjust(gif::TGIFColorMap& map, const TEntryMask& entries, const TAdjustment&
     if (!entries.test(static_cast<std::size_t>(i))) continue;
     const gif::TGIFColor before = colours[i];
     const gif::TGIFColor after = AdjustColor(before, adjustment);
-    if (after.Red == before.Red && after.Green == before.Green && after.Blue == before.Blue)
-      continue;
+    if (after == before) continue;
     map.WriteEntry(i, gif::TGIFColorMap::TripleToColor(after));
     ++changed;
   }

@@ -11,10 +11,6 @@ namespace {
 // Fewer colours than this a thread are converted faster than a thread starts.
 constexpr std::size_t kColoursAThread = 2048;
 
-bool Same(const gif::TGIFColor& a, const gif::TGIFColor& b) {
-  return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
-}
-
 }  // namespace
 
 void TAdjustSession::Add(gif::TGIFColorMap& map, const TEntryMask& entries) {
@@ -67,8 +63,8 @@ int TAdjustSession::Apply(const TAdjustment& adjustment) {
     int changedHere = 0;
     for (std::size_t k = 0; k < table.Entries.size(); ++k) {
       const gif::TGIFColor& to = adjusted_[table.Colours[k]];
-      changedHere += !Same(to, colours_[table.Colours[k]]);
-      if (!Same(to, table.Map->Data()[table.Entries[k]]))
+      changedHere += to != colours_[table.Colours[k]];
+      if (to != table.Map->Data()[table.Entries[k]])
         table.Map->WriteEntry(table.Entries[k], gif::TGIFColorMap::TripleToColor(to));
     }
     changed += changedHere;

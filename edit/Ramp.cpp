@@ -74,7 +74,7 @@ int MakeRamp(gif::TGIFColorMap& map, int first, int last, TRampSpace space) {
         break;
     }
     const gif::TGIFColor old = map.Data()[i];
-    if (old.Red == colour.Red && old.Green == colour.Green && old.Blue == colour.Blue) continue;
+    if (old == colour) continue;
     map.WriteEntry(i, gif::TGIFColorMap::TripleToColor(colour));
     ++changed;
   }

@@ -19,6 +19,7 @@ struct TGIFColor {
   uint8_t Red;
   uint8_t Green;
   uint8_t Blue;
+  bool operator==(const TGIFColor&) const = default;
 };
 static_assert(sizeof(TGIFColor) == 3, "colour tables are read and written as packed triples");
 

@@ -38,10 +38,7 @@ int TGIFColorMap::AppendEntry(TColor color) {
 
 int TGIFColorMap::FindEntry(TColor color) const {
   const TGIFColor c = ColorToTriple(color);
-  auto same = [&](int i) {
-    const TGIFColor& e = entries_[static_cast<std::size_t>(i)];
-    return e.Red == c.Red && e.Green == c.Green && e.Blue == c.Blue;
-  };
+  auto same = [&](int i) { return entries_[static_cast<std::size_t>(i)] == c; };
   // A usage-ordered map has its most used colours first; otherwise the last
   // match wins.
   if (usageOrdered_) {

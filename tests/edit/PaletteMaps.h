@@ -23,9 +23,6 @@ struct TestMap {
 
 namespace gif {
 
-inline bool operator==(const TGIFColor& a, const TGIFColor& b) {
-  return a.Red == b.Red && a.Green == b.Green && a.Blue == b.Blue;
-}
 inline std::ostream& operator<<(std::ostream& out, const TGIFColor& c) {
   return out << '(' << int{c.Red} << ',' << int{c.Green} << ',' << int{c.Blue} << ')';
 }
