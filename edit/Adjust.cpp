@@ -1,7 +1,9 @@
 #include "edit/Adjust.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <numbers>
 
 #include "color/Common.h"
 #include "edit/OKLab.h"
@@ -17,13 +19,30 @@ int Whole(double value) {
   return static_cast<int>(std::nearbyint(value));
 }
 
-gif::TGIFColor AdjustHLS(const TAdjustSource& source, const TAdjustment& adjustment) {
+bool Nothing(const TAdjustment& adjustment) {
+  return adjustment.Hue == 0 && adjustment.Saturation == 0 && adjustment.Lightness == 0;
+}
+
+// The adjustment's figures as each colour uses them, worked out once.
+struct TSteps {
+  explicit TSteps(const TAdjustment& adjustment)
+      : Hue(Whole(adjustment.Hue)),
+        Saturation(Whole(adjustment.Saturation)),
+        Lightness(Whole(adjustment.Lightness)),
+        Cos(std::cos(adjustment.Hue * std::numbers::pi / 180)),
+        Sin(std::sin(adjustment.Hue * std::numbers::pi / 180)),
+        ChromaScale(std::max(0.0, 1 + adjustment.Saturation / 100)),
+        LightShift(adjustment.Lightness / 100) {}
+  int Hue, Saturation, Lightness;            // HLS mode
+  double Cos, Sin, ChromaScale, LightShift;  // perceptual mode
+};
+
+gif::TGIFColor AdjustHLS(const TAdjustSource& source, const TSteps& steps) {
   const int hue = source.Hue, lightness = source.Lightness, saturation = source.Saturation;
   // A grey has no hue to turn; the colour model calls it 160.
-  const int newHue =
-      saturation == 0 ? hue : ((hue + Whole(adjustment.Hue)) % kHLSMax + kHLSMax) % kHLSMax;
-  const int newSaturation = std::clamp(saturation + Whole(adjustment.Saturation), 0, kHLSMax);
-  const int newLightness = std::clamp(lightness + Whole(adjustment.Lightness), 0, kHLSMax);
+  const int newHue = saturation == 0 ? hue : ((hue + steps.Hue) % kHLSMax + kHLSMax) % kHLSMax;
+  const int newSaturation = std::clamp(saturation + steps.Saturation, 0, kHLSMax);
+  const int newLightness = std::clamp(lightness + steps.Lightness, 0, kHLSMax);
   // Converting back is not exact; an entry the adjustment leaves where it was
   // must not drift.
   if (newHue == hue && newSaturation == saturation && newLightness == lightness)
@@ -33,47 +52,69 @@ gif::TGIFColor AdjustHLS(const TAdjustSource& source, const TAdjustment& adjustm
   return {static_cast<uint8_t>(red), static_cast<uint8_t>(green), static_cast<uint8_t>(blue)};
 }
 
-gif::TGIFColor AdjustPerceptual(const TAdjustSource& source, const TAdjustment& adjustment) {
-  TOKLCh lch = source.LCh;
-  if (lch.C >= kGreyChroma) {
-    lch.h = std::fmod(lch.h + adjustment.Hue, 360.0);
-    if (lch.h < 0) lch.h += 360;
+// The colour's place after the adjustment, before it is brought into sRGB.
+// The hue turns by rotating its direction, which is the same as adding to the
+// angle and needs no trigonometry per colour.
+TChromaRay PerceptualRay(const TAdjustSource& source, const TSteps& steps) {
+  TChromaRay ray;
+  if (source.Chroma > 0) {
+    ray.a = source.Lab.a / source.Chroma;
+    ray.b = source.Lab.b / source.Chroma;
   }
-  lch.L = std::clamp(lch.L + adjustment.Lightness / 100, 0.0, 1.0);
-  lch.C = std::max(0.0, lch.C * (1 + adjustment.Saturation / 100));
-  return ToSRGB(IntoGamutLab(lch));
+  if (source.Chroma >= kGreyChroma) {
+    const double a = ray.a;
+    ray.a = a * steps.Cos - ray.b * steps.Sin;
+    ray.b = a * steps.Sin + ray.b * steps.Cos;
+  }
+  ray.L = std::clamp(source.Lab.L + steps.LightShift, 0.0, 1.0);
+  ray.C = source.Chroma * steps.ChromaScale;
+  return ray;
+}
+
+TAdjustSource SourceOf(gif::TGIFColor colour, bool hls, bool perceptual) {
+  TAdjustSource source;
+  source.Colour = colour;
+  if (hls)
+    color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
+                            source.Saturation);
+  if (perceptual) {
+    source.Lab = ToOKLab(colour);
+    source.Chroma = std::hypot(source.Lab.a, source.Lab.b);
+  }
+  return source;
 }
 
 }  // namespace
 
 TAdjustSource AdjustSourceOf(gif::TGIFColor colour) {
-  TAdjustSource source;
-  source.Colour = colour;
-  color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
-                          source.Saturation);
-  source.LCh = ToOKLCh(ToOKLab(colour));
-  return source;
+  return SourceOf(colour, true, true);
 }
 
-gif::TGIFColor AdjustColor(const TAdjustSource& source, const TAdjustment& adjustment) {
-  if (adjustment.Hue == 0 && adjustment.Saturation == 0 && adjustment.Lightness == 0)
-    return source.Colour;
-  return adjustment.Perceptual ? AdjustPerceptual(source, adjustment)
-                               : AdjustHLS(source, adjustment);
+void AdjustColors(std::span<const TAdjustSource> sources, const TAdjustment& adjustment,
+                  std::span<gif::TGIFColor> out) {
+  if (Nothing(adjustment)) {
+    std::transform(sources.begin(), sources.end(), out.begin(),
+                   [](const TAdjustSource& source) { return source.Colour; });
+    return;
+  }
+  const TSteps steps(adjustment);
+  if (!adjustment.Perceptual) {
+    std::transform(sources.begin(), sources.end(), out.begin(),
+                   [&](const TAdjustSource& source) { return AdjustHLS(source, steps); });
+    return;
+  }
+  std::transform(sources.begin(), sources.end(), out.begin(), [&](const TAdjustSource& source) {
+    return ToSRGBInGamut(PerceptualRay(source, steps));
+  });
 }
 
 gif::TGIFColor AdjustColor(gif::TGIFColor colour, const TAdjustment& adjustment) {
-  if (adjustment.Hue == 0 && adjustment.Saturation == 0 && adjustment.Lightness == 0) return colour;
+  if (Nothing(adjustment)) return colour;
   // Only the mode's own conversion: one colour is converted from once anyway.
-  TAdjustSource source;
-  source.Colour = colour;
-  if (adjustment.Perceptual) {
-    source.LCh = ToOKLCh(ToOKLab(colour));
-    return AdjustPerceptual(source, adjustment);
-  }
-  color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
-                          source.Saturation);
-  return AdjustHLS(source, adjustment);
+  const TAdjustSource source = SourceOf(colour, !adjustment.Perceptual, adjustment.Perceptual);
+  gif::TGIFColor adjusted;
+  AdjustColors({&source, 1}, adjustment, {&adjusted, 1});
+  return adjusted;
 }
 
 gif::TColor AdjustColor(gif::TColor colour, const TAdjustment& adjustment) {
@@ -82,14 +123,21 @@ gif::TColor AdjustColor(gif::TColor colour, const TAdjustment& adjustment) {
 }
 
 int Adjust(gif::TGIFColorMap& map, const TEntryMask& entries, const TAdjustment& adjustment) {
-  int changed = 0;
-  const gif::TGIFColor* colours = map.Data();
+  if (Nothing(adjustment)) return 0;
+  std::array<TAdjustSource, gif::TGIFColorMap::MaxEntries> sources;
+  std::array<uint8_t, gif::TGIFColorMap::MaxEntries> at{};
+  std::size_t count = 0;
   for (int i = 0; i < map.EntryCount(); ++i) {
     if (!entries.test(static_cast<std::size_t>(i))) continue;
-    const gif::TGIFColor before = colours[i];
-    const gif::TGIFColor after = AdjustColor(before, adjustment);
-    if (after == before) continue;
-    map.WriteEntry(i, gif::TGIFColorMap::TripleToColor(after));
+    at[count] = static_cast<uint8_t>(i);
+    sources[count++] = SourceOf(map.Data()[i], !adjustment.Perceptual, adjustment.Perceptual);
+  }
+  std::array<gif::TGIFColor, gif::TGIFColorMap::MaxEntries> adjusted;
+  AdjustColors({sources.data(), count}, adjustment, {adjusted.data(), count});
+  int changed = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    if (adjusted[k] == sources[k].Colour) continue;
+    map.WriteEntry(at[k], gif::TGIFColorMap::TripleToColor(adjusted[k]));
     ++changed;
   }
   return changed;

@@ -3,6 +3,8 @@
 // hue shift keeps the perceived brightness.
 #pragma once
 
+#include <span>
+
 #include "edit/OKLab.h"
 #include "edit/Selection.h"
 #include "gif/Basics.h"
@@ -21,23 +23,31 @@ struct TAdjustment {
   //   (C below 1e-4); Lightness in percentage points of L (-100..100);
   //   Saturation as a percentage change of chroma (-100..100,
   //   C' = C * (1 + Saturation / 100)). A result outside sRGB keeps its L and
-  //   h and takes the largest chroma inside (IntoGamut); channels round to
+  //   h and takes the largest chroma inside (ToSRGBInGamut); channels round to
   //   nearest.
   double Hue = 0, Saturation = 0, Lightness = 0;
 };
 
 // A colour as both modes start from it: its hue, lightness and saturation on
-// the 0..240 scale and its OKLCh. A colour adjusted again and again (while a
-// slider is dragged) is converted from once and only converted back each time.
+// the 0..240 scale and its OKLab with its chroma. A colour adjusted again and
+// again (while a slider is dragged) is converted from once and only converted
+// back each time.
 struct TAdjustSource {
   gif::TGIFColor Colour;
   int Hue = 0, Lightness = 0, Saturation = 0;
-  TOKLCh LCh;
+  TOKLab Lab;
+  double Chroma = 0;
 };
 TAdjustSource AdjustSourceOf(gif::TGIFColor colour);
 
-// One colour adjusted.
-gif::TGIFColor AdjustColor(const TAdjustSource& source, const TAdjustment& adjustment);
+// Colours adjusted: out[i] is sources[i] adjusted, out holding as many. Many
+// at once are faster than one at a time: the adjustment's own figures are
+// worked out once, and the perceptual colours that leave sRGB are brought back
+// side by side.
+void AdjustColors(std::span<const TAdjustSource> sources, const TAdjustment& adjustment,
+                  std::span<gif::TGIFColor> out);
+
+// One colour adjusted; the same colour as AdjustColors gives.
 gif::TGIFColor AdjustColor(gif::TGIFColor colour, const TAdjustment& adjustment);
 gif::TColor AdjustColor(gif::TColor colour, const TAdjustment& adjustment);
 

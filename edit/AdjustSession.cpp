@@ -40,7 +40,8 @@ int TAdjustSession::Apply(const TAdjustment& adjustment) {
   const auto convert = [&](std::size_t begin, std::size_t end) {
     for (std::size_t n = std::max(begin, known); n < end; ++n)
       sources_[n] = AdjustSourceOf(colours_[n]);
-    for (std::size_t n = begin; n < end; ++n) adjusted_[n] = AdjustColor(sources_[n], adjustment);
+    AdjustColors(std::span(sources_).subspan(begin, end - begin), adjustment,
+                 std::span(adjusted_).subspan(begin, end - begin));
   };
   const std::size_t size = colours_.size();
   const std::size_t workers = std::clamp<std::size_t>(

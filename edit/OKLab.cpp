@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <utility>
+#include <optional>
 
 namespace edit {
 
@@ -12,7 +12,18 @@ namespace {
 
 constexpr double kGamutMargin = 1e-9;
 constexpr double kChromaPrecision = 1e-6;
+constexpr double kRootPrecision = 1e-13;
 constexpr double kDegrees = 180.0 / std::numbers::pi;
+
+// From OKLab to LMS (before cubing; the first column, L's, is all 1) and
+// from cubed LMS to linear sRGB.
+using TMatrix = std::array<std::array<double, 3>, 3>;
+constexpr TMatrix kToLMS = {{{1, 0.3963377774, 0.2158037573},
+                             {1, -0.1055613458, -0.0638541728},
+                             {1, -0.0894841775, -1.2914855480}}};
+constexpr TMatrix kFromLMS = {{{4.0767416621, -3.3077115913, 0.2309699292},
+                               {-1.2684380046, 2.6097574011, -0.3413193965},
+                               {-0.0041960863, -0.7034186147, 1.7076147010}}};
 
 }  // namespace
 
@@ -34,13 +45,15 @@ TOKLab LinearToOKLab(const TLinearRGB& c) {
 }
 
 TLinearRGB OKLabToLinear(const TOKLab& lab) {
-  const double l = lab.L + 0.3963377774 * lab.a + 0.2158037573 * lab.b;
-  const double m = lab.L - 0.1055613458 * lab.a - 0.0638541728 * lab.b;
-  const double s = lab.L - 0.0894841775 * lab.a - 1.2914855480 * lab.b;
-  const double l3 = l * l * l, m3 = m * m * m, s3 = s * s * s;
-  return {4.0767416621 * l3 - 3.3077115913 * m3 + 0.2309699292 * s3,
-          -1.2684380046 * l3 + 2.6097574011 * m3 - 0.3413193965 * s3,
-          -0.0041960863 * l3 - 0.7034186147 * m3 + 1.7076147010 * s3};
+  std::array<double, 3> cubed{};
+  for (std::size_t j = 0; j < 3; ++j) {
+    const double x = lab.L + kToLMS[j][1] * lab.a + kToLMS[j][2] * lab.b;
+    cubed[j] = x * x * x;
+  }
+  const auto row = [&](const std::array<double, 3>& w) {
+    return w[0] * cubed[0] + w[1] * cubed[1] + w[2] * cubed[2];
+  };
+  return {row(kFromLMS[0]), row(kFromLMS[1]), row(kFromLMS[2])};
 }
 
 TOKLab ToOKLab(gif::TGIFColor colour) {
@@ -121,22 +134,107 @@ uint8_t Encode(double linear) {
   return static_cast<uint8_t>(byte);
 }
 
-// The largest chroma along lch's hue, at most lch.C, that is inside sRGB, and
-// the hue's direction in the a, b plane.
-std::pair<double, TOKLab> GamutChroma(const TOKLCh& lch) {
-  // The direction of the hue once, not at every step.
-  const TOKLab unit = ToOKLab(TOKLCh{lch.L, 1, lch.h});
-  const auto insideAt = [&](double chroma) {
-    return InGamut(OKLabToLinear({lch.L, unit.a * chroma, unit.b * chroma}));
+// One linear channel along a ray as a cubic in the chroma c:
+// p[0] + p[1] c + p[2] c^2 + p[3] c^3.
+using TCubic = std::array<double, 4>;
+
+double ValueAt(const TCubic& p, double c) {
+  return p[0] + c * (p[1] + c * (p[2] + c * p[3]));
+}
+
+double SlopeAt(const TCubic& p, double c) {
+  return p[1] + c * (2 * p[2] + c * 3 * p[3]);
+}
+
+std::array<TCubic, 3> CubicsOf(const TChromaRay& ray) {
+  // Each LMS component is L + k c along the ray; cubed, it spreads over the
+  // four powers of c, and the linear channels mix those.
+  const double L = ray.L;
+  const std::array<double, 3> k = {kToLMS[0][1] * ray.a + kToLMS[0][2] * ray.b,
+                                   kToLMS[1][1] * ray.a + kToLMS[1][2] * ray.b,
+                                   kToLMS[2][1] * ray.a + kToLMS[2][2] * ray.b};
+  const auto channel = [&](const std::array<double, 3>& w) {
+    TCubic p;
+    p[0] = (w[0] + w[1] + w[2]) * L * L * L;
+    p[1] = 3 * L * L * (w[0] * k[0] + w[1] * k[1] + w[2] * k[2]);
+    p[2] = 3 * L * (w[0] * k[0] * k[0] + w[1] * k[1] * k[1] + w[2] * k[2] * k[2]);
+    p[3] = w[0] * k[0] * k[0] * k[0] + w[1] * k[1] * k[1] * k[1] + w[2] * k[2] * k[2] * k[2];
+    return p;
   };
-  if (insideAt(lch.C)) return {lch.C, unit};
-  // A grey of lightness 0..1 is inside, so the bisection always has a floor.
-  double inside = 0, outside = lch.C;
+  return {channel(kFromLMS[0]), channel(kFromLMS[1]), channel(kFromLMS[2])};
+}
+
+// Where a cubic that only rises or only falls over [low, high], inside 0..1
+// at low and outside at high, leaves 0..1. Newton's method from the secant's
+// guess, kept inside a bracket that a halving step shrinks whenever a Newton
+// step would leave it; found to about 1e-13, far inside the gamut's margin.
+double Crossing(const TCubic& p, double low, double high) {
+  const double start = ValueAt(p, low), end = ValueAt(p, high);
+  const double level = end > 1 ? 1 : 0;
+  // g = sign (f - level) is at most 0 inside and above 0 at high.
+  const double sign = end > level ? 1 : -1;
+  double c = low + (high - low) * (level - start) / (end - start);
+  // A start a rounding outside (lightness 0 or 1) puts the guess off the
+  // bracket, or makes it no number.
+  if (!(c >= low && c <= high)) c = (low + high) / 2;
+  for (int step = 0; step < 200 && high - low > kRootPrecision; ++step) {
+    const double g = sign * (ValueAt(p, c) - level);
+    (g > 0 ? high : low) = c;
+    const double next = c - g / (sign * SlopeAt(p, c));
+    if (std::abs(next - c) <= kRootPrecision && next >= low && next <= high) return next;
+    c = next > low && next < high ? next : (low + high) / 2;
+  }
+  return low;
+}
+
+// Where a channel's cubic, inside 0..1 at 0, first leaves 0..1 along [0, C]:
+// C if it stays, nothing if it comes back in before C.
+std::optional<double> Exit(const TCubic& p, double C) {
+  // The slope's roots inside split [0, C] into pieces on which the cubic only
+  // rises or only falls; a piece that ends inside is inside throughout.
+  std::array<double, 4> ends{0};
+  std::size_t count = 1;
+  const double a = 3 * p[3], b = 2 * p[2], c = p[1];
+  const auto turn = [&](double root) {
+    if (root > 0 && root < C) ends[count++] = root;
+  };
+  if (a == 0) {
+    if (b != 0) turn(-c / b);
+  } else if (const double discriminant = b * b - 4 * a * c; discriminant > 0) {
+    const double root = std::sqrt(discriminant);
+    const double r1 = (-b - root) / (2 * a), r2 = (-b + root) / (2 * a);
+    turn(std::min(r1, r2));
+    turn(std::max(r1, r2));
+  }
+  ends[count++] = C;
+  const auto inside = [](double v) { return v >= 0 && v <= 1; };
+  for (std::size_t piece = 1; piece < count; ++piece) {
+    double value = ValueAt(p, ends[piece]);
+    if (inside(value)) continue;
+    const double exit = Crossing(p, ends[piece - 1], ends[piece]);
+    // Out for the rest of this piece; each later one must stay on the same
+    // side of 0..1 to its end.
+    for (std::size_t later = piece + 1; later < count; ++later) {
+      const double next = ValueAt(p, ends[later]);
+      if (!(value > 1 && next > 1) && !(value < 0 && next < 0)) return std::nullopt;
+      value = next;
+    }
+    return exit;
+  }
+  return C;
+}
+
+// The gamut's chroma along a ray by halving [0, C] down to 1e-6: where the
+// colours inside along the ray are not one stretch from the grey, this
+// settles on one of its ends.
+double Bisected(const TChromaRay& ray) {
+  double inside = 0, outside = ray.C;
   while (outside - inside > kChromaPrecision) {
     const double middle = (inside + outside) / 2;
-    (insideAt(middle) ? inside : outside) = middle;
+    const bool in = InGamut(OKLabToLinear({ray.L, ray.a * middle, ray.b * middle}));
+    (in ? inside : outside) = middle;
   }
-  return {inside, unit};
+  return inside;
 }
 
 }  // namespace
@@ -146,15 +244,26 @@ gif::TGIFColor ToSRGB(const TOKLab& lab) {
   return {Encode(linear.r), Encode(linear.g), Encode(linear.b)};
 }
 
-TOKLCh IntoGamut(const TOKLCh& lch) {
-  return {lch.L, GamutChroma(lch).first, lch.h};
-}
-
-TOKLab IntoGamutLab(const TOKLCh& lch) {
-  // The direction found for the search gives the same a and b as converting
-  // the result (cos and sin of the same angle, times the same chroma).
-  const auto [chroma, unit] = GamutChroma(lch);
-  return {lch.L, unit.a * chroma, unit.b * chroma};
+gif::TGIFColor ToSRGBInGamut(const TChromaRay& ray) {
+  const TLinearRGB linear = OKLabToLinear(OnRay(ray));
+  if (InGamut(linear)) return {Encode(linear.r), Encode(linear.g), Encode(linear.b)};
+  // Black and white are the only colours of their lightness: no chroma is
+  // inside there (and the cubics' roots at 0 would be triple ones, which
+  // Newton's method nears only slowly).
+  if (ray.L <= 0 || ray.L >= 1) return ToSRGB(TOKLab{ray.L, 0, 0});
+  // Where each channel stays inside 0..1 up to one chroma and outside after
+  // it, the colour is inside up to the least of those; a channel that comes
+  // back in leaves the search to halving.
+  double chroma = ray.C;
+  for (const TCubic& p : CubicsOf(ray)) {
+    const std::optional<double> exit = Exit(p, ray.C);
+    if (!exit) {
+      chroma = Bisected(ray);
+      break;
+    }
+    chroma = std::min(chroma, *exit);
+  }
+  return ToSRGB(OnRay({ray.L, ray.a, ray.b, chroma}));
 }
 
 }  // namespace edit

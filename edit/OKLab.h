@@ -40,12 +40,21 @@ bool InGamut(const TLinearRGB& rgb);
 // to nearest, clamped to 0..255. Callers bring lab into the gamut first.
 gif::TGIFColor ToSRGB(const TOKLab& lab);
 
-// lch itself when inside sRGB; otherwise the same L and h with the largest
-// chroma below lch.C that is inside, found by bisection to 1e-6. For L in
-// 0..1, where the grey of chroma 0 is inside.
-TOKLCh IntoGamut(const TOKLCh& lch);
-// The same, as OKLab: ToOKLab(IntoGamut(lch)) without working out the hue's
-// direction twice.
-TOKLab IntoGamutLab(const TOKLCh& lch);
+// A colour given by its lightness, the direction of its hue in the a, b
+// plane (a unit vector) and its chroma.
+struct TChromaRay {
+  double L = 0, a = 1, b = 0, C = 0;
+};
+inline TOKLab OnRay(const TChromaRay& ray) {
+  return {ray.L, ray.a * ray.C, ray.b * ray.C};
+}
+
+// The colour of a ray in stored bytes, brought into sRGB: the ray's own when
+// inside, otherwise the one of the largest chroma below C that is inside. For
+// L in 0..1, where the grey of chroma 0 is inside. Along most rays the inside
+// is one stretch from the grey, and its end is found to about 1e-13; where a
+// channel turns back along the ray, the inside may come in pieces, and the
+// search halves [0, C] down to 1e-6 and settles on an end of one of them.
+gif::TGIFColor ToSRGBInGamut(const TChromaRay& ray);
 
 }  // namespace edit

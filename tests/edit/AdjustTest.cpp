@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <vector>
 
 #include "PaletteMaps.h"
 #include "color/Common.h"
@@ -129,12 +130,9 @@ bool Inside(const Vector& lin) {
   return std::all_of(lin.begin(), lin.end(), [](double x) { return x >= -1e-9 && x <= 1 + 1e-9; });
 }
 
-gif::TGIFColor Adjusted(gif::TGIFColor c, double dh, double ds, double dl) {
-  const Vector lab = Lab(c);
-  const double L = std::clamp(lab[0] + dl / 100, 0.0, 1.0);
-  double C = std::hypot(lab[1], lab[2]) * std::max(0.0, 1 + ds / 100);
-  double h = std::atan2(lab[2], lab[1]);
-  if (std::hypot(lab[1], lab[2]) >= 1e-4) h += dh * std::numbers::pi / 180;
+// The colour at lightness L, chroma C and hue angle h (radians), its chroma
+// halved down into sRGB when outside.
+gif::TGIFColor InGamut(double L, double C, double h) {
   const auto at = [&](double chroma) {
     return Linear({L, chroma * std::cos(h), chroma * std::sin(h)});
   };
@@ -154,7 +152,21 @@ gif::TGIFColor Adjusted(gif::TGIFColor c, double dh, double ds, double dl) {
   return {out[0], out[1], out[2]};
 }
 
+gif::TGIFColor Adjusted(gif::TGIFColor c, double dh, double ds, double dl) {
+  const Vector lab = Lab(c);
+  const double L = std::clamp(lab[0] + dl / 100, 0.0, 1.0);
+  const double C = std::hypot(lab[1], lab[2]) * std::max(0.0, 1 + ds / 100);
+  double h = std::atan2(lab[2], lab[1]);
+  if (std::hypot(lab[1], lab[2]) >= 1e-4) h += dh * std::numbers::pi / 180;
+  return InGamut(L, C, h);
+}
+
 }  // namespace reference
+
+int Apart(gif::TGIFColor a, gif::TGIFColor b) {
+  return std::max(
+      {std::abs(a.Red - b.Red), std::abs(a.Green - b.Green), std::abs(a.Blue - b.Blue)});
+}
 
 TEST(Adjust, PerceptualModeIsWithinOneOfADoublePrecisionOKLabComputation) {
   const test::Colours sweep = Sweep();
@@ -168,14 +180,38 @@ TEST(Adjust, PerceptualModeIsWithinOneOfADoublePrecisionOKLabComputation) {
     for (const gif::TGIFColor& c : sweep) {
       const gif::TGIFColor got = edit::AdjustColor(c, adjustment);
       const gif::TGIFColor want = reference::Adjusted(c, row[0], row[1], row[2]);
-      const int apart = std::max({std::abs(got.Red - want.Red), std::abs(got.Green - want.Green),
-                                  std::abs(got.Blue - want.Blue)});
+      const int apart = Apart(got, want);
       worst = std::max(worst, apart);
       ASSERT_LE(apart, 1) << c << " gives " << got << ", the reference " << want;
     }
     if (row[0] == 0 && row[1] == 0 && row[2] == 0) {
       EXPECT_EQ(worst, 0);
     }
+  }
+}
+
+// Rays of every lightness, hue and chroma, and ones along which a channel
+// turns back, so the inside comes in pieces (dark blues): the colour brought
+// into sRGB is the halving reference's, within 1 per channel.
+TEST(Adjust, GamutChromaIsTheHalvingReferences) {
+  struct Ray {
+    double L, h, C;
+  };
+  std::vector<Ray> rays = {{0.341728, 4.611277, 0.258966},
+                           {0.350272, 4.610986, 0.344595},
+                           {0.253898, 4.610721, 0.498759},
+                           {0.088264, 4.610759, 0.121892},
+                           {0, 1, 0.3},
+                           {1, 2, 0.3}};
+  for (int i = 0; i < 20000; ++i)  // a fixed spread standing in for random rays
+    rays.push_back(
+        {(i % 101) / 100.0, (i * 0.61803398875) * 2 * std::numbers::pi, (i % 37) / 60.0});
+  for (const Ray& ray : rays) {
+    const gif::TGIFColor got =
+        edit::ToSRGBInGamut({ray.L, std::cos(ray.h), std::sin(ray.h), ray.C});
+    const gif::TGIFColor want = reference::InGamut(ray.L, ray.C, ray.h);
+    ASSERT_LE(Apart(got, want), 1)
+        << ray.L << " " << ray.h << " " << ray.C << ": " << got << ", the reference " << want;
   }
 }
 
