@@ -26,21 +26,25 @@ bool Nothing(const TAdjustment& adjustment) {
 // The adjustment's figures as each colour uses them, worked out once.
 struct TSteps {
   explicit TSteps(const TAdjustment& adjustment)
-      : Hue(Whole(adjustment.Hue)),
+      : Hue((Whole(adjustment.Hue) % kHLSMax + kHLSMax) % kHLSMax),
         Saturation(Whole(adjustment.Saturation)),
         Lightness(Whole(adjustment.Lightness)),
         Cos(std::cos(adjustment.Hue * std::numbers::pi / 180)),
         Sin(std::sin(adjustment.Hue * std::numbers::pi / 180)),
         ChromaScale(std::max(0.0, 1 + adjustment.Saturation / 100)),
         LightShift(adjustment.Lightness / 100) {}
-  int Hue, Saturation, Lightness;            // HLS mode
+  int Hue, Saturation, Lightness;            // HLS mode (Hue turned into 0..239)
   double Cos, Sin, ChromaScale, LightShift;  // perceptual mode
 };
 
 gif::TGIFColor AdjustHLS(const TAdjustSource& source, const TSteps& steps) {
   const int hue = source.Hue, lightness = source.Lightness, saturation = source.Saturation;
   // A grey has no hue to turn; the colour model calls it 160.
-  const int newHue = saturation == 0 ? hue : ((hue + steps.Hue) % kHLSMax + kHLSMax) % kHLSMax;
+  // The model's hues are 0..239, so one turn back is all the wrapping needed;
+  // as a subtraction of 0 or 240 rather than a branch, which a random palette
+  // would have guessed wrong half the time.
+  int newHue = saturation == 0 ? hue : hue + steps.Hue;
+  newHue -= kHLSMax & -static_cast<int>(newHue >= kHLSMax);
   const int newSaturation = std::clamp(saturation + steps.Saturation, 0, kHLSMax);
   const int newLightness = std::clamp(lightness + steps.Lightness, 0, kHLSMax);
   // Converting back is not exact; an entry the adjustment leaves where it was
@@ -56,18 +60,13 @@ gif::TGIFColor AdjustHLS(const TAdjustSource& source, const TSteps& steps) {
 // The hue turns by rotating its direction, which is the same as adding to the
 // angle and needs no trigonometry per colour.
 TChromaRay PerceptualRay(const TAdjustSource& source, const TSteps& steps) {
-  TChromaRay ray;
-  if (source.Chroma > 0) {
-    ray.a = source.Lab.a / source.Chroma;
-    ray.b = source.Lab.b / source.Chroma;
+  TChromaRay ray = source.Ray;
+  if (ray.C >= kGreyChroma) {
+    ray.a = source.Ray.a * steps.Cos - source.Ray.b * steps.Sin;
+    ray.b = source.Ray.a * steps.Sin + source.Ray.b * steps.Cos;
   }
-  if (source.Chroma >= kGreyChroma) {
-    const double a = ray.a;
-    ray.a = a * steps.Cos - ray.b * steps.Sin;
-    ray.b = a * steps.Sin + ray.b * steps.Cos;
-  }
-  ray.L = std::clamp(source.Lab.L + steps.LightShift, 0.0, 1.0);
-  ray.C = source.Chroma * steps.ChromaScale;
+  ray.L = std::clamp(ray.L + steps.LightShift, 0.0, 1.0);
+  ray.C *= steps.ChromaScale;
   return ray;
 }
 
@@ -78,8 +77,13 @@ TAdjustSource SourceOf(gif::TGIFColor colour, bool hls, bool perceptual) {
     color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
                             source.Saturation);
   if (perceptual) {
-    source.Lab = ToOKLab(colour);
-    source.Chroma = std::hypot(source.Lab.a, source.Lab.b);
+    const TOKLab lab = ToOKLab(colour);
+    const double chroma = std::hypot(lab.a, lab.b);
+    source.Ray = {lab.L, 1, 0, chroma};
+    if (chroma > 0) {
+      source.Ray.a = lab.a / chroma;
+      source.Ray.b = lab.b / chroma;
+    }
   }
   return source;
 }

@@ -29,14 +29,13 @@ struct TAdjustment {
 };
 
 // A colour as both modes start from it: its hue, lightness and saturation on
-// the 0..240 scale and its OKLab with its chroma. A colour adjusted again and
-// again (while a slider is dragged) is converted from once and only converted
-// back each time.
+// the 0..240 scale and its place in OKLab as lightness, hue direction and
+// chroma. A colour adjusted again and again (while a slider is dragged) is
+// converted from once and only converted back each time.
 struct TAdjustSource {
   gif::TGIFColor Colour;
   int Hue = 0, Lightness = 0, Saturation = 0;
-  TOKLab Lab;
-  double Chroma = 0;
+  TChromaRay Ray;
 };
 TAdjustSource AdjustSourceOf(gif::TGIFColor colour);
 

@@ -3,6 +3,7 @@
 // the same colours and the end can put them all back.
 #pragma once
 
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -14,8 +15,14 @@ namespace edit {
 
 class TAdjustSession {
  public:
+  TAdjustSession();
+  ~TAdjustSession();
+  TAdjustSession(const TAdjustSession&) = delete;
+  TAdjustSession& operator=(const TAdjustSession&) = delete;
+
   // Adds a table and the entries of it to adjust. The map must outlive the
-  // session and keep its entry count while the session is used.
+  // session and keep its entry count while the session is used, and is added
+  // once (tables are written side by side).
   void Add(gif::TGIFColorMap& map, const TEntryMask& entries);
 
   // Each chosen entry becomes its remembered colour adjusted. Returns how many
@@ -35,13 +42,31 @@ class TAdjustSession {
     // colours_, so a colour found in many tables is adjusted once.
     std::vector<uint8_t> Entries;
     std::vector<uint32_t> Colours;
+    // How many colours were numbered before this table was added, and the
+    // lowest number it uses: a table whose colours were all new is written by
+    // the thread that converts them.
+    uint32_t FirstNew = 0, Lowest = 0;
   };
+  struct TCounts {
+    int Changed = 0, Tables = 0;
+  };
+  // Converts the colours that tables [first, last) brought in and writes back
+  // those of the tables whose colours all came in with them.
+  TCounts Share(std::size_t first, std::size_t last, std::size_t known,
+                const TAdjustment& adjustment);
+  void WriteBack(const TTable& table, TCounts& counts) const;
+
   std::vector<TTable> tables_;
   std::vector<gif::TGIFColor> colours_;                // each remembered colour once
   std::vector<TAdjustSource> sources_;                 // colours_ converted, at the first Apply
   std::unordered_map<gif::TColor, uint32_t> numbers_;  // a colour's place in colours_
   std::vector<gif::TGIFColor> adjusted_;               // colours_ adjusted, one Apply's worth
   int tablesChanged_ = 0;
+  // Threads kept for the session's life: each Apply hands them their shares
+  // instead of starting threads, and each finds its share's colours still in
+  // its processor's cache. Last, so they are stopped before the rest goes.
+  class THelper;
+  std::vector<std::unique_ptr<THelper>> helpers_;
 };
 
 // The entries of map whose colour is one of those chosen in source: the

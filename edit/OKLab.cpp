@@ -187,9 +187,26 @@ double Crossing(const TCubic& p, double low, double high) {
   return low;
 }
 
+// Whether the cubic turns inside (0, C): whether its slope, a quadratic,
+// changes sign there (a zero counts). Found without a square root: a sign
+// change between the ends, or a vertex inside on the other side of zero.
+bool Turns(const TCubic& p, double C) {
+  const double atStart = p[1], atEnd = SlopeAt(p, C);
+  if (atStart * atEnd <= 0) return true;
+  if (p[3] == 0) return false;
+  const double vertex = -p[2] / (3 * p[3]);
+  return vertex > 0 && vertex < C && SlopeAt(p, vertex) * atStart <= 0;
+}
+
 // Where a channel's cubic, inside 0..1 at 0, first leaves 0..1 along [0, C]:
 // C if it stays, nothing if it comes back in before C.
 std::optional<double> Exit(const TCubic& p, double C) {
+  // Most channels only rise or only fall along the whole ray: inside at C,
+  // they are inside throughout, and outside, they cross once.
+  if (!Turns(p, C)) {
+    const double end = ValueAt(p, C);
+    return end >= 0 && end <= 1 ? C : Crossing(p, 0, C);
+  }
   // The slope's roots inside split [0, C] into pieces on which the cubic only
   // rises or only falls; a piece that ends inside is inside throughout.
   std::array<double, 4> ends{0};

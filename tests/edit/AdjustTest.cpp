@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <memory>
 #include <numbers>
 #include <vector>
 
@@ -265,6 +266,45 @@ TEST(AdjustSession, EachSettingStartsFromTheRememberedColours) {
   greens.set(1);
   EXPECT_EQ(edit::SameColours(second.map, first.map, greens), edit::TEntryMask());
   EXPECT_EQ(edit::SameColours(second.map, first.map, all), edit::TEntryMask().set(0).set(1));
+}
+
+}  // namespace
+
+namespace {
+
+// Enough colours for the session to share them out over threads, by whole
+// tables, with a last table that reuses the first's colours (written once the
+// shares are done): every entry is its colour adjusted alone, at each step.
+TEST(AdjustSession, ManyTablesSharedOutOverThreadsAdjustEveryEntry) {
+  std::vector<test::Colours> colours(24);
+  uint32_t seed = 20261209u;
+  for (test::Colours& table : colours)
+    for (int i = 0; i < 256; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      table.push_back({uint8_t(seed >> 24), uint8_t(seed >> 16), uint8_t(seed >> 8)});
+    }
+  colours.push_back(test::Colours(colours[0].begin(), colours[0].begin() + 100));
+  colours.back().push_back({1, 2, 3});
+  std::vector<std::unique_ptr<test::TestMap>> maps;
+  edit::TAdjustSession session;
+  edit::TEntryMask all;
+  all.set();
+  for (const test::Colours& table : colours) {
+    maps.push_back(std::make_unique<test::TestMap>(table));
+    session.Add(maps.back()->map, all);
+  }
+  for (const edit::TAdjustment& step :
+       {edit::TAdjustment{false, 40, 0, -20}, edit::TAdjustment{true, 30, 10, 0}}) {
+    session.Apply(step);
+    for (std::size_t t = 0; t < colours.size(); ++t) {
+      test::Colours expected;
+      for (const gif::TGIFColor& c : colours[t]) expected.push_back(edit::AdjustColor(c, step));
+      ASSERT_EQ(maps[t]->Entries(), expected) << "table " << t;
+    }
+    EXPECT_EQ(session.TablesChanged(), int(colours.size()));
+  }
+  session.Restore();
+  for (std::size_t t = 0; t < colours.size(); ++t) EXPECT_EQ(maps[t]->Entries(), colours[t]);
 }
 
 }  // namespace
