@@ -216,6 +216,19 @@ TEST(Adjust, GamutChromaIsTheHalvingReferences) {
   }
 }
 
+// Stored bytes come from a table of where each byte begins: on greys spread
+// over every linear value, dense at the dark end where the bytes lie closest,
+// they are the direct encoding rounded.
+TEST(Adjust, StoredBytesAreTheDirectEncodingRounded) {
+  for (int i = 0; i <= 200000; ++i) {
+    const double x = std::pow(i / 200000.0, 3);
+    const edit::TOKLab grey{std::cbrt(x), 0, 0};
+    const double linear = std::clamp(edit::OKLabToLinear(grey).r, 0.0, 1.0);
+    const auto direct = uint8_t(std::nearbyint(edit::LinearToSRGB(linear) * 255));
+    ASSERT_EQ(edit::ToSRGB(grey).Red, direct) << "linear " << linear;
+  }
+}
+
 TEST(Adjust, PerceptualHueShiftLeavesGreysAndKeepsLightness) {
   for (const gif::TGIFColor grey : test::Colours{{0, 0, 0}, {128, 128, 128}, {255, 255, 255}})
     EXPECT_EQ(edit::AdjustColor(grey, {true, 120, 0, 0}), grey);
