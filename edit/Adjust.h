@@ -40,9 +40,8 @@ struct TAdjustSource {
 TAdjustSource AdjustSourceOf(gif::TGIFColor colour);
 
 // Colours adjusted: out[i] is sources[i] adjusted, out holding as many. Many
-// at once are faster than one at a time: the adjustment's own figures are
-// worked out once, and the perceptual colours that leave sRGB are brought back
-// side by side.
+// at once are faster than one at a time: the adjustment's own figures (whole
+// steps, the hue turn's cosine and sine) are worked out once.
 void AdjustColors(std::span<const TAdjustSource> sources, const TAdjustment& adjustment,
                   std::span<gif::TGIFColor> out);
 

@@ -92,8 +92,7 @@ TAdjustSession::TCounts TAdjustSession::Share(std::size_t first, std::size_t las
                                               std::size_t known, const TAdjustment& adjustment) {
   // Colours are numbered in the order their tables were added, so the tables
   // [first, last) brought in the colours [begin, end).
-  const std::size_t begin = first < tables_.size() ? tables_[first].FirstNew : colours_.size();
-  const std::size_t end = last < tables_.size() ? tables_[last].FirstNew : colours_.size();
+  const std::size_t begin = FirstNewOf(first), end = FirstNewOf(last);
   for (std::size_t n = std::max(begin, known); n < end; ++n)
     sources_[n] = AdjustSourceOf(colours_[n]);
   AdjustColors(std::span(sources_).subspan(begin, end - begin), adjustment,
@@ -142,9 +141,8 @@ int TAdjustSession::Apply(const TAdjustment& adjustment) {
   for (std::size_t w = 0; w < workers; ++w) {
     total.Changed += counts[w].Changed;
     total.Tables += counts[w].Tables;
-    const std::size_t begin = starts[w] < tables_.size() ? tables_[starts[w]].FirstNew : size;
     for (std::size_t t = starts[w]; t < starts[w + 1]; ++t)
-      if (tables_[t].Lowest < begin) WriteBack(tables_[t], total);
+      if (tables_[t].Lowest < FirstNewOf(starts[w])) WriteBack(tables_[t], total);
   }
   tablesChanged_ = total.Tables;
   return total.Changed;

@@ -55,6 +55,10 @@ class TAdjustSession {
   TCounts Share(std::size_t first, std::size_t last, std::size_t known,
                 const TAdjustment& adjustment);
   void WriteBack(const TTable& table, TCounts& counts) const;
+  // The first colour table t brought in (past the last table: all of them).
+  std::size_t FirstNewOf(std::size_t t) const {
+    return t < tables_.size() ? tables_[t].FirstNew : colours_.size();
+  }
 
   std::vector<TTable> tables_;
   std::vector<gif::TGIFColor> colours_;                // each remembered colour once

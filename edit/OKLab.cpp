@@ -254,16 +254,19 @@ double Bisected(const TChromaRay& ray) {
   return inside;
 }
 
+gif::TGIFColor Encoded(const TLinearRGB& linear) {
+  return {Encode(linear.r), Encode(linear.g), Encode(linear.b)};
+}
+
 }  // namespace
 
 gif::TGIFColor ToSRGB(const TOKLab& lab) {
-  const TLinearRGB linear = OKLabToLinear(lab);
-  return {Encode(linear.r), Encode(linear.g), Encode(linear.b)};
+  return Encoded(OKLabToLinear(lab));
 }
 
 gif::TGIFColor ToSRGBInGamut(const TChromaRay& ray) {
   const TLinearRGB linear = OKLabToLinear(OnRay(ray));
-  if (InGamut(linear)) return {Encode(linear.r), Encode(linear.g), Encode(linear.b)};
+  if (InGamut(linear)) return Encoded(linear);
   // Black and white are the only colours of their lightness: no chroma is
   // inside there (and the cubics' roots at 0 would be triple ones, which
   // Newton's method nears only slowly).
