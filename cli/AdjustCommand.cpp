@@ -75,17 +75,17 @@ int RunAdjust(const TParsedArgs& args) {
   const edit::TAdjustment adjustment = ParseAdjustment(args);
   const edit::TSelection selection = ParseSelection(args);
   const TEditPlan plan = PlanEdit(args);
+  // A file's tables are shared out over the processors, unless the batch
+  // keeps them busy with a file each already.
+  const unsigned threads = plan.Jobs > 1 && plan.Files.size() > 1 ? 1 : 0;
   return RunEdit(
       plan, TEditUnit::Entries,
       [&](gif::TGIFImage&, std::span<const edit::TColorTable> tables, std::vector<std::string>&) {
-        TEditCount count;
-        for (const edit::TColorTable& table : tables) {
-          const int changed =
-              edit::Adjust(*table.Map, edit::Select(*table.Map, selection), adjustment);
-          count.Changed += changed;
-          count.Tables += changed != 0;
-        }
-        return count;
+        std::vector<edit::TTableEntries> chosen;
+        for (const edit::TColorTable& table : tables)
+          chosen.push_back({table.Map, edit::Select(*table.Map, selection)});
+        const edit::TAdjustCount count = edit::Adjust(chosen, adjustment, threads);
+        return TEditCount{count.Changed, count.Tables};
       });
 }
 

@@ -4,6 +4,9 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "color/Common.h"
 #include "edit/OKLab.h"
@@ -70,28 +73,33 @@ TChromaRay PerceptualRay(const TAdjustSource& source, const TSteps& steps) {
   return ray;
 }
 
-TAdjustSource SourceOf(gif::TGIFColor colour, bool hls, bool perceptual) {
-  TAdjustSource source;
-  source.Colour = colour;
-  if (hls)
-    color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
-                            source.Saturation);
-  if (perceptual) {
-    const TOKLab lab = ToOKLab(colour);
-    const double chroma = std::hypot(lab.a, lab.b);
-    source.Ray = {lab.L, 1, 0, chroma};
-    if (chroma > 0) {
-      source.Ray.a = lab.a / chroma;
-      source.Ray.b = lab.b / chroma;
-    }
-  }
-  return source;
-}
-
 }  // namespace
 
+void ConvertForMode(TAdjustSource& source, bool perceptual) {
+  const gif::TGIFColor colour = source.Colour;
+  if (!perceptual) {
+    color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
+                            source.Saturation);
+    return;
+  }
+  const TOKLab lab = ToOKLab(colour);
+  // a and b of a byte colour lie within 0.5 of 0, where squaring neither
+  // overflows nor underflows: the plain square root does without the care
+  // (and the cost) of hypot.
+  const double chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
+  source.Ray = {lab.L, 1, 0, chroma};
+  if (chroma > 0) {
+    source.Ray.a = lab.a / chroma;
+    source.Ray.b = lab.b / chroma;
+  }
+}
+
 TAdjustSource AdjustSourceOf(gif::TGIFColor colour) {
-  return SourceOf(colour, true, true);
+  TAdjustSource source;
+  source.Colour = colour;
+  ConvertForMode(source, false);
+  ConvertForMode(source, true);
+  return source;
 }
 
 void AdjustColors(std::span<const TAdjustSource> sources, const TAdjustment& adjustment,
@@ -115,7 +123,9 @@ void AdjustColors(std::span<const TAdjustSource> sources, const TAdjustment& adj
 gif::TGIFColor AdjustColor(gif::TGIFColor colour, const TAdjustment& adjustment) {
   if (Nothing(adjustment)) return colour;
   // Only the mode's own conversion: one colour is converted from once anyway.
-  const TAdjustSource source = SourceOf(colour, !adjustment.Perceptual, adjustment.Perceptual);
+  TAdjustSource source;
+  source.Colour = colour;
+  ConvertForMode(source, adjustment.Perceptual);
   gif::TGIFColor adjusted;
   AdjustColors({&source, 1}, adjustment, {&adjusted, 1});
   return adjusted;
@@ -134,7 +144,8 @@ int Adjust(gif::TGIFColorMap& map, const TEntryMask& entries, const TAdjustment&
   for (int i = 0; i < map.EntryCount(); ++i) {
     if (!entries.test(static_cast<std::size_t>(i))) continue;
     at[count] = static_cast<uint8_t>(i);
-    sources[count++] = SourceOf(map.Data()[i], !adjustment.Perceptual, adjustment.Perceptual);
+    sources[count].Colour = map.Data()[i];
+    ConvertForMode(sources[count++], adjustment.Perceptual);
   }
   std::array<gif::TGIFColor, gif::TGIFColorMap::MaxEntries> adjusted;
   AdjustColors({sources.data(), count}, adjustment, {adjusted.data(), count});
@@ -145,6 +156,38 @@ int Adjust(gif::TGIFColorMap& map, const TEntryMask& entries, const TAdjustment&
     ++changed;
   }
   return changed;
+}
+
+TAdjustCount Adjust(std::span<const TTableEntries> tables, const TAdjustment& adjustment,
+                    unsigned threads) {
+  std::vector<int> changed(tables.size());
+  const auto run = [&](std::size_t first, std::size_t last) {
+    for (std::size_t t = first; t < last; ++t)
+      changed[t] = Adjust(*tables[t].Map, tables[t].Entries, adjustment);
+  };
+  std::size_t colours = 0;
+  for (const TTableEntries& table : tables) colours += std::size_t(table.Map->EntryCount());
+  if (threads == 0) threads = std::thread::hardware_concurrency();
+  const std::size_t workers =
+      std::clamp<std::size_t>(colours / kColoursAThread, 1, std::max(1u, threads));
+  const auto first = [&](std::size_t w) { return tables.size() * w / workers; };
+  {
+    std::vector<std::jthread> helpers;
+    for (std::size_t w = 1; w < workers; ++w) {
+      try {
+        helpers.emplace_back(run, first(w), first(w + 1));
+      } catch (const std::system_error&) {
+        run(first(w), first(w + 1));  // no thread to be had: this one does it
+      }
+    }
+    run(0, first(1));
+  }
+  TAdjustCount count;
+  for (const int n : changed) {
+    count.Changed += n;
+    count.Tables += n != 0;
+  }
+  return count;
 }
 
 }  // namespace edit

@@ -3,6 +3,7 @@
 // hue shift keeps the perceived brightness.
 #pragma once
 
+#include <cstddef>
 #include <span>
 
 #include "edit/OKLab.h"
@@ -38,6 +39,9 @@ struct TAdjustSource {
   TChromaRay Ray;
 };
 TAdjustSource AdjustSourceOf(gif::TGIFColor colour);
+// Fills in, from source.Colour, only what one mode starts from: the HLS
+// figures or the OKLab ray.
+void ConvertForMode(TAdjustSource& source, bool perceptual);
 
 // Colours adjusted: out[i] is sources[i] adjusted, out holding as many. Many
 // at once are faster than one at a time: the adjustment's own figures (whole
@@ -52,5 +56,23 @@ gif::TColor AdjustColor(gif::TColor colour, const TAdjustment& adjustment);
 // Adjusts the chosen entries of map (bits past its end are ignored). Returns
 // how many entries' colour changed.
 int Adjust(gif::TGIFColorMap& map, const TEntryMask& entries, const TAdjustment& adjustment);
+
+// Fewer colours than this a thread are adjusted faster than a thread starts.
+inline constexpr std::size_t kColoursAThread = 2048;
+
+// A table and the entries of it to adjust.
+struct TTableEntries {
+  gif::TGIFColorMap* Map = nullptr;
+  TEntryMask Entries;
+};
+struct TAdjustCount {
+  int Changed = 0;  // entries whose colour changed
+  int Tables = 0;   // tables in which some entry did
+};
+// Adjusts many tables, each as the one-table Adjust does, shared out by whole
+// tables over up to threads threads (0: one a processor). The maps are
+// distinct.
+TAdjustCount Adjust(std::span<const TTableEntries> tables, const TAdjustment& adjustment,
+                    unsigned threads = 0);
 
 }  // namespace edit

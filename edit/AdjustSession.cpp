@@ -9,13 +9,6 @@
 
 namespace edit {
 
-namespace {
-
-// Fewer colours than this a thread are converted faster than a thread starts.
-constexpr std::size_t kColoursAThread = 2048;
-
-}  // namespace
-
 // A thread that runs one task at a time, handed to it by Start, until the
 // session ends.
 class TAdjustSession::THelper {
@@ -89,12 +82,12 @@ void TAdjustSession::WriteBack(const TTable& table, TCounts& counts) const {
 }
 
 TAdjustSession::TCounts TAdjustSession::Share(std::size_t first, std::size_t last,
-                                              std::size_t known, const TAdjustment& adjustment) {
+                                              const TAdjustment& adjustment) {
   // Colours are numbered in the order their tables were added, so the tables
   // [first, last) brought in the colours [begin, end).
   const std::size_t begin = FirstNewOf(first), end = FirstNewOf(last);
-  for (std::size_t n = std::max(begin, known); n < end; ++n)
-    sources_[n] = AdjustSourceOf(colours_[n]);
+  for (std::size_t n = std::max(begin, converted_[adjustment.Perceptual]); n < end; ++n)
+    ConvertForMode(sources_[n], adjustment.Perceptual);
   AdjustColors(std::span(sources_).subspan(begin, end - begin), adjustment,
                std::span(adjusted_).subspan(begin, end - begin));
   TCounts counts;
@@ -105,13 +98,14 @@ TAdjustSession::TCounts TAdjustSession::Share(std::size_t first, std::size_t las
 
 int TAdjustSession::Apply(const TAdjustment& adjustment) {
   adjusted_.resize(colours_.size());
-  // Colours added since the last Apply are converted from once; then each is
-  // converted back. They are apart from each other: a long animation's
-  // thousands of them are split over the processors by whole tables, so a
-  // slider keeps up, and each thread writes back the tables whose colours it
-  // converted. A table that shares a colour with one before it waits for all.
-  const std::size_t known = sources_.size();
-  sources_.resize(colours_.size());
+  // Each colour is converted from once for a mode, the first time an Apply
+  // needs it; then each is converted back. They are apart from each other: a
+  // long animation's thousands of them are split over the processors by
+  // whole tables, so a slider keeps up, and each thread writes back the
+  // tables whose colours it converted. A table that shares a colour with one
+  // before it waits for all.
+  for (std::size_t n = sources_.size(); n < colours_.size(); ++n)
+    sources_.emplace_back().Colour = colours_[n];
   const std::size_t size = colours_.size();
   const std::size_t workers = std::clamp<std::size_t>(
       size / kColoursAThread, 1, std::max(1u, std::thread::hardware_concurrency()));
@@ -123,7 +117,7 @@ int TAdjustSession::Apply(const TAdjustment& adjustment) {
   }
   std::vector<TCounts> counts(workers);
   const auto share = [&](std::size_t w) {
-    counts[w] = Share(starts[w], starts[w + 1], known, adjustment);
+    counts[w] = Share(starts[w], starts[w + 1], adjustment);
   };
   std::size_t started = 0;
   for (; started + 1 < workers; ++started) {
@@ -144,6 +138,7 @@ int TAdjustSession::Apply(const TAdjustment& adjustment) {
     for (std::size_t t = starts[w]; t < starts[w + 1]; ++t)
       if (tables_[t].Lowest < FirstNewOf(starts[w])) WriteBack(tables_[t], total);
   }
+  converted_[adjustment.Perceptual] = size;
   tablesChanged_ = total.Tables;
   return total.Changed;
 }

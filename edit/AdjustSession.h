@@ -3,6 +3,7 @@
 // the same colours and the end can put them all back.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -52,8 +53,7 @@ class TAdjustSession {
   };
   // Converts the colours that tables [first, last) brought in and writes back
   // those of the tables whose colours all came in with them.
-  TCounts Share(std::size_t first, std::size_t last, std::size_t known,
-                const TAdjustment& adjustment);
+  TCounts Share(std::size_t first, std::size_t last, const TAdjustment& adjustment);
   void WriteBack(const TTable& table, TCounts& counts) const;
   // The first colour table t brought in (past the last table: all of them).
   std::size_t FirstNewOf(std::size_t t) const {
@@ -61,8 +61,11 @@ class TAdjustSession {
   }
 
   std::vector<TTable> tables_;
-  std::vector<gif::TGIFColor> colours_;                // each remembered colour once
-  std::vector<TAdjustSource> sources_;                 // colours_ converted, at the first Apply
+  std::vector<gif::TGIFColor> colours_;  // each remembered colour once
+  // colours_ converted from for each mode (HLS, perceptual), when an Apply
+  // first needs it; converted_ says how many of them each mode has.
+  std::vector<TAdjustSource> sources_;
+  std::array<std::size_t, 2> converted_{};
   std::unordered_map<gif::TColor, uint32_t> numbers_;  // a colour's place in colours_
   std::vector<gif::TGIFColor> adjusted_;               // colours_ adjusted, one Apply's worth
   int tablesChanged_ = 0;

@@ -285,9 +285,10 @@ TEST(AdjustSession, EachSettingStartsFromTheRememberedColours) {
 
 namespace {
 
-// Enough colours for the session to share them out over threads, by whole
-// tables, with a last table that reuses the first's colours (written once the
-// shares are done): every entry is its colour adjusted alone, at each step.
+// Enough colours for the session, and the one pass over many tables, to share
+// them out over threads, by whole tables, with a last table that reuses the
+// first's colours (written once the session's shares are done): every entry
+// is its colour adjusted alone, at each step.
 TEST(AdjustSession, ManyTablesSharedOutOverThreadsAdjustEveryEntry) {
   std::vector<test::Colours> colours(24);
   uint32_t seed = 20261209u;
@@ -318,6 +319,26 @@ TEST(AdjustSession, ManyTablesSharedOutOverThreadsAdjustEveryEntry) {
   }
   session.Restore();
   for (std::size_t t = 0; t < colours.size(); ++t) EXPECT_EQ(maps[t]->Entries(), colours[t]);
+
+  // The command line's one pass over the same tables, on two threads.
+  const edit::TAdjustment step{true, 30, 10, 0};
+  std::vector<edit::TTableEntries> tables;
+  for (const auto& map : maps) tables.push_back({&map->map, all});
+  tables[1].Entries.reset();
+  const edit::TAdjustCount count = edit::Adjust(tables, step, 2);
+  EXPECT_EQ(count.Tables, int(colours.size()) - 1);
+  int changed = 0;
+  for (std::size_t t = 0; t < colours.size(); ++t) {
+    test::Colours expected = colours[t];
+    if (t != 1)
+      for (gif::TGIFColor& c : expected) {
+        const gif::TGIFColor adjusted = edit::AdjustColor(c, step);
+        changed += adjusted != c;
+        c = adjusted;
+      }
+    ASSERT_EQ(maps[t]->Entries(), expected) << "table " << t;
+  }
+  EXPECT_EQ(count.Changed, changed);
 }
 
 }  // namespace
