@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <optional>
 
@@ -13,6 +14,7 @@ namespace {
 constexpr double kGamutMargin = 1e-9;
 constexpr double kChromaPrecision = 1e-6;
 constexpr double kRootPrecision = 1e-13;
+constexpr double kLastNewtonStep = 1e-8;
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 
 // From OKLab to LMS (before cubing; the first column, L's, is all 1) and
@@ -95,16 +97,21 @@ uint8_t EncodeDirectly(double linear) {
 // The same byte without a pow: the encoding rises with the linear value, so
 // the byte is how many of the points where it steps up lie at or below the
 // value. Each point is found once, by halving between neighbouring doubles on
-// the direct encoding itself; a value within 1e-12 of one is encoded directly,
-// so the answer is the direct one to the bit. An even grid over 0..1 gives
-// where to start counting: no cell holds more than a few points.
+// the direct encoding itself. An even grid over 0..1 keeps for each cell the
+// byte at its start and the point inside it, so a value needs two loads that
+// do not wait on each other: the points lie 3e-4 apart at the least (at the
+// dark end, where the encoding is 12.92 times the value), more than a cell is
+// wide. A value within 1e-12 of a point is encoded directly, so the answer is
+// the direct one to the bit; a cell with a point that near its ends, or with
+// two points, has NaN for its point, so all of it is.
+constexpr double kNearStep = 1e-12;
+
 struct TEncoding {
   static constexpr int Cells = 4096;
-  std::array<double, 257> Steps{};        // Steps[b]: where byte b begins; [256] past 1
-  std::array<uint8_t, Cells + 1> Cell{};  // the byte at the start of each cell
+  std::array<double, Cells + 1> Step{};   // where the next byte begins in a cell (2: nowhere)
+  std::array<uint8_t, Cells + 1> Byte{};  // the byte at the start of each cell
   TEncoding() {
-    Steps[0] = -1;
-    Steps[256] = 2;
+    std::array<double, 256> steps{};  // steps[b]: where byte b begins, for b from 1
     for (int byte = 1; byte < 256; ++byte) {
       double below = 0, reaches = 1;
       while (std::nextafter(below, reaches) < reaches) {
@@ -112,26 +119,35 @@ struct TEncoding {
         if (middle <= below || middle >= reaches) break;
         (EncodeDirectly(middle) >= byte ? reaches : below) = middle;
       }
-      Steps[std::size_t(byte)] = reaches;
+      steps[std::size_t(byte)] = reaches;
     }
-    std::size_t byte = 0;
-    for (int cell = 0; cell <= Cells; ++cell) {
-      const double at = double(cell) / Cells;
-      while (Steps[byte + 1] <= at) ++byte;
-      Cell[std::size_t(cell)] = static_cast<uint8_t>(byte);
+    std::size_t next = 1;  // the first point past the cell's start
+    for (std::size_t cell = 0; cell <= Cells; ++cell) {
+      const double start = double(cell) / Cells, end = double(cell + 1) / Cells;
+      while (next < steps.size() && steps[next] <= start) ++next;
+      std::size_t past = next;  // the first point at or past the cell's end
+      while (past < steps.size() && steps[past] < end) ++past;
+      Byte[cell] = static_cast<uint8_t>(next - 1);
+      Step[cell] = past == next ? 2 : steps[next];
+      const bool nearEnds = (next > 1 && steps[next - 1] > start - kNearStep) ||
+                            (past < steps.size() && steps[past] < end + kNearStep);
+      if (past - next > 1 || nearEnds) Step[cell] = std::numeric_limits<double>::quiet_NaN();
     }
   }
 };
 
-uint8_t Encode(double linear) {
+const TEncoding& Encoding() {
   static const TEncoding encoding;
+  return encoding;
+}
+
+inline uint8_t Encode(const TEncoding& encoding, double linear) {
   const double x = std::clamp(linear, 0.0, 1.0);
-  std::size_t byte = encoding.Cell[static_cast<std::size_t>(x * TEncoding::Cells)];
-  while (encoding.Steps[byte + 1] <= x) ++byte;
-  constexpr double kNear = 1e-12;
-  if (x - encoding.Steps[byte] < kNear || encoding.Steps[byte + 1] - x < kNear)
-    return EncodeDirectly(linear);
-  return static_cast<uint8_t>(byte);
+  const auto cell = static_cast<std::size_t>(static_cast<int>(x * TEncoding::Cells));
+  const double step = encoding.Step[cell];
+  // A NaN fails the comparison: its cell is encoded directly.
+  if (!(std::abs(x - step) >= kNearStep)) return EncodeDirectly(linear);
+  return static_cast<uint8_t>(encoding.Byte[cell] + (x >= step));
 }
 
 // One linear channel along a ray as a cubic in the chroma c:
@@ -165,11 +181,12 @@ std::array<TCubic, 3> CubicsOf(const TChromaRay& ray) {
 }
 
 // Where a cubic that only rises or only falls over [low, high], inside 0..1
-// at low and outside at high, leaves 0..1. Newton's method from the secant's
-// guess, kept inside a bracket that a halving step shrinks whenever a Newton
-// step would leave it; found to about 1e-13, far inside the gamut's margin.
-double Crossing(const TCubic& p, double low, double high) {
-  const double start = ValueAt(p, low), end = ValueAt(p, high);
+// at low (where it is start) and outside at high (end), leaves 0..1. Newton's
+// method from the secant's guess, kept inside a bracket that a halving step
+// shrinks whenever a Newton step would leave it. Each step about doubles the
+// digits found, so one of 1e-8 lands within about 1e-15 of the root, far
+// inside the gamut's margin.
+double Crossing(const TCubic& p, double low, double high, double start, double end) {
   const double level = end > 1 ? 1 : 0;
   // g = sign (f - level) is at most 0 inside and above 0 at high.
   const double sign = end > level ? 1 : -1;
@@ -181,7 +198,7 @@ double Crossing(const TCubic& p, double low, double high) {
     const double g = sign * (ValueAt(p, c) - level);
     (g > 0 ? high : low) = c;
     const double next = c - g / (sign * SlopeAt(p, c));
-    if (std::abs(next - c) <= kRootPrecision && next >= low && next <= high) return next;
+    if (std::abs(next - c) <= kLastNewtonStep && next >= low && next <= high) return next;
     c = next > low && next < high ? next : (low + high) / 2;
   }
   return low;
@@ -193,9 +210,11 @@ double Crossing(const TCubic& p, double low, double high) {
 bool Turns(const TCubic& p, double C) {
   const double atStart = p[1], atEnd = SlopeAt(p, C);
   if (atStart * atEnd <= 0) return true;
-  if (p[3] == 0) return false;
-  const double vertex = -p[2] / (3 * p[3]);
-  return vertex > 0 && vertex < C && SlopeAt(p, vertex) * atStart <= 0;
+  // The vertex -p2 / (3 p3) inside (0, C), and the slope there,
+  // (3 p1 p3 - p2^2) / (3 p3), of the other sign than at the ends: each
+  // written as a product, without the division.
+  const double a = 3 * p[3];
+  return p[2] * a < 0 && (-p[2] - a * C) * a < 0 && (p[1] * a - p[2] * p[2]) * a * atStart <= 0;
 }
 
 // Where a channel's cubic, inside 0..1 at 0, first leaves 0..1 along [0, C]:
@@ -205,7 +224,7 @@ std::optional<double> Exit(const TCubic& p, double C) {
   // they are inside throughout, and outside, they cross once.
   if (!Turns(p, C)) {
     const double end = ValueAt(p, C);
-    return end >= 0 && end <= 1 ? C : Crossing(p, 0, C);
+    return end >= 0 && end <= 1 ? C : Crossing(p, 0, C, p[0], end);
   }
   // The slope's roots inside split [0, C] into pieces on which the cubic only
   // rises or only falls; a piece that ends inside is inside throughout.
@@ -228,7 +247,8 @@ std::optional<double> Exit(const TCubic& p, double C) {
   for (std::size_t piece = 1; piece < count; ++piece) {
     double value = ValueAt(p, ends[piece]);
     if (inside(value)) continue;
-    const double exit = Crossing(p, ends[piece - 1], ends[piece]);
+    const double exit =
+        Crossing(p, ends[piece - 1], ends[piece], ValueAt(p, ends[piece - 1]), value);
     // Out for the rest of this piece; each later one must stay on the same
     // side of 0..1 to its end.
     for (std::size_t later = piece + 1; later < count; ++later) {
@@ -255,7 +275,8 @@ double Bisected(const TChromaRay& ray) {
 }
 
 gif::TGIFColor Encoded(const TLinearRGB& linear) {
-  return {Encode(linear.r), Encode(linear.g), Encode(linear.b)};
+  const TEncoding& encoding = Encoding();
+  return {Encode(encoding, linear.r), Encode(encoding, linear.g), Encode(encoding, linear.b)};
 }
 
 }  // namespace
@@ -275,7 +296,8 @@ gif::TGIFColor ToSRGBInGamut(const TChromaRay& ray) {
   // it, the colour is inside up to the least of those; a channel that comes
   // back in leaves the search to halving.
   double chroma = ray.C;
-  for (const TCubic& p : CubicsOf(ray)) {
+  const std::array<TCubic, 3> cubics = CubicsOf(ray);
+  for (const TCubic& p : cubics) {
     const std::optional<double> exit = Exit(p, ray.C);
     if (!exit) {
       chroma = Bisected(ray);
@@ -283,7 +305,9 @@ gif::TGIFColor ToSRGBInGamut(const TChromaRay& ray) {
     }
     chroma = std::min(chroma, *exit);
   }
-  return ToSRGB(OnRay({ray.L, ray.a, ray.b, chroma}));
+  // The colour there, from the cubics at hand.
+  return Encoded(
+      {ValueAt(cubics[0], chroma), ValueAt(cubics[1], chroma), ValueAt(cubics[2], chroma)});
 }
 
 }  // namespace edit
