@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numbers>
 #include <optional>
@@ -37,10 +39,32 @@ double LinearToSRGB(double linear) {
   return linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
 }
 
+namespace {
+
+// The cube root to within a few units in the last place, in half the time of
+// the library's, whose calls take apart and put together the exponent: a
+// guess from the bits (the exponent divided by three, within 3.3%), then
+// three steps of Halley's method, each of which about triples the digits.
+// The library's takes what the guess cannot: 0, infinities, NaN and numbers
+// past 1e300 or below 1e-300.
+double CubeRoot(double x) {
+  const double a = std::abs(x);
+  if (!(a >= 1e-300 && a <= 1e300)) return std::cbrt(x);
+  constexpr uint64_t kThirdOfOne = 0x2A9F7893782DA1CE;
+  double y = std::bit_cast<double>(std::bit_cast<uint64_t>(a) / 3 + kThirdOfOne);
+  for (int step = 0; step < 3; ++step) {
+    const double cubed = y * y * y;
+    y += y * ((a - cubed) / (2 * cubed + a));  // the quotient first: no overflow
+  }
+  return std::copysign(y, x);
+}
+
+}  // namespace
+
 TOKLab LinearToOKLab(const TLinearRGB& c) {
-  const double l = std::cbrt(0.4122214708 * c.r + 0.5363325363 * c.g + 0.0514459929 * c.b);
-  const double m = std::cbrt(0.2119034982 * c.r + 0.6806995451 * c.g + 0.1073969566 * c.b);
-  const double s = std::cbrt(0.0883024619 * c.r + 0.2817188376 * c.g + 0.6299787005 * c.b);
+  const double l = CubeRoot(0.4122214708 * c.r + 0.5363325363 * c.g + 0.0514459929 * c.b);
+  const double m = CubeRoot(0.2119034982 * c.r + 0.6806995451 * c.g + 0.1073969566 * c.b);
+  const double s = CubeRoot(0.0883024619 * c.r + 0.2817188376 * c.g + 0.6299787005 * c.b);
   return {0.2104542553 * l + 0.7936177850 * m - 0.0040720468 * s,
           1.9779984951 * l - 2.4285922050 * m + 0.4505937099 * s,
           0.0259040371 * l + 0.7827717662 * m - 0.8086757660 * s};

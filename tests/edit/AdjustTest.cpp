@@ -108,6 +108,12 @@ Matrix Inverse(const Matrix& m) {
   return inv;
 }
 
+Vector LabOfLinear(const Vector& lin) {
+  Vector lms = Times(M1, lin);
+  for (double& x : lms) x = std::cbrt(x);
+  return Times(M2, lms);
+}
+
 Vector Lab(gif::TGIFColor c) {
   Vector lin{};
   const uint8_t bytes[3] = {c.Red, c.Green, c.Blue};
@@ -115,9 +121,7 @@ Vector Lab(gif::TGIFColor c) {
     const double x = bytes[i] / 255.0;
     lin[i] = x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
   }
-  Vector lms = Times(M1, lin);
-  for (double& x : lms) x = std::cbrt(x);
-  return Times(M2, lms);
+  return LabOfLinear(lin);
 }
 
 Vector Linear(const Vector& lab) {
@@ -189,6 +193,22 @@ TEST(Adjust, PerceptualModeIsWithinOneOfADoublePrecisionOKLabComputation) {
       EXPECT_EQ(worst, 0);
     }
   }
+}
+
+// OKLab's cube roots are taken by a guess and a few refining steps: to the
+// last digits of the library's over the colours and far outside them (no
+// light, the least and the most a double holds, less than none).
+TEST(Adjust, OKLabIsTheReferencesToRounding) {
+  const auto expectNear = [](const edit::TOKLab& got, const reference::Vector& want) {
+    const double scale =
+        std::max({1e-300, std::abs(want[0]), std::abs(want[1]), std::abs(want[2])});
+    EXPECT_LE(std::abs(got.L - want[0]) / scale, 1e-14) << got.L << " for " << want[0];
+    EXPECT_LE(std::abs(got.a - want[1]) / scale, 1e-14) << got.a << " for " << want[1];
+    EXPECT_LE(std::abs(got.b - want[2]) / scale, 1e-14) << got.b << " for " << want[2];
+  };
+  for (const gif::TGIFColor& c : Sweep()) expectNear(edit::ToOKLab(c), reference::Lab(c));
+  for (const double x : {0.0, 4.9e-324, 1e-300, 1e-150, 3e-5, 0.7, 1e300, 1.7e308, -0.25})
+    expectNear(edit::LinearToOKLab({x, x / 2, x}), reference::LabOfLinear({x, x / 2, x}));
 }
 
 // Rays of every lightness, hue and chroma, and ones along which a channel
