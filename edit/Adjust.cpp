@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <numbers>
 #include <system_error>
@@ -161,26 +162,31 @@ int Adjust(gif::TGIFColorMap& map, const TEntryMask& entries, const TAdjustment&
 TAdjustCount Adjust(std::span<const TTableEntries> tables, const TAdjustment& adjustment,
                     unsigned threads) {
   std::vector<int> changed(tables.size());
-  const auto run = [&](std::size_t first, std::size_t last) {
-    for (std::size_t t = first; t < last; ++t)
-      changed[t] = Adjust(*tables[t].Map, tables[t].Entries, adjustment);
+  // Each thread takes the next few tables until none are left: a thread that
+  // starts late (a sleeping processor can take as long to wake as the whole
+  // job) leaves its share to the others instead of holding them up.
+  constexpr std::size_t kTablesATurn = 4;
+  std::atomic<std::size_t> next{0};
+  const auto run = [&] {
+    for (std::size_t first; (first = next.fetch_add(kTablesATurn)) < tables.size();)
+      for (std::size_t t = first; t < std::min(first + kTablesATurn, tables.size()); ++t)
+        changed[t] = Adjust(*tables[t].Map, tables[t].Entries, adjustment);
   };
   std::size_t colours = 0;
   for (const TTableEntries& table : tables) colours += std::size_t(table.Map->EntryCount());
   if (threads == 0) threads = std::thread::hardware_concurrency();
   const std::size_t workers =
       std::clamp<std::size_t>(colours / kColoursAThread, 1, std::max(1u, threads));
-  const auto first = [&](std::size_t w) { return tables.size() * w / workers; };
   {
     std::vector<std::jthread> helpers;
     for (std::size_t w = 1; w < workers; ++w) {
       try {
-        helpers.emplace_back(run, first(w), first(w + 1));
+        helpers.emplace_back(run);
       } catch (const std::system_error&) {
-        run(first(w), first(w + 1));  // no thread to be had: this one does it
+        break;  // no thread to be had: the others do its share
       }
     }
-    run(0, first(1));
+    run();
   }
   TAdjustCount count;
   for (const int n : changed) {
