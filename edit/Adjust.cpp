@@ -116,9 +116,12 @@ void AdjustColors(std::span<const TAdjustSource> sources, const TAdjustment& adj
                    [&](const TAdjustSource& source) { return AdjustHLS(source, steps); });
     return;
   }
-  std::transform(sources.begin(), sources.end(), out.begin(), [&](const TAdjustSource& source) {
-    return ToSRGBInGamut(PerceptualRay(source, steps));
-  });
+  std::array<TChromaRay, 256> rays;
+  for (std::size_t first = 0; first < sources.size(); first += rays.size()) {
+    const std::size_t count = std::min(rays.size(), sources.size() - first);
+    for (std::size_t i = 0; i < count; ++i) rays[i] = PerceptualRay(sources[first + i], steps);
+    ToSRGBInGamut(std::span(rays).first(count), out.subspan(first, count));
+  }
 }
 
 gif::TGIFColor AdjustColor(gif::TGIFColor colour, const TAdjustment& adjustment) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 #include <numbers>
+#include <span>
 #include <vector>
 
 #include "PaletteMaps.h"
@@ -227,12 +228,21 @@ TEST(Adjust, GamutChromaIsTheHalvingReferences) {
   for (int i = 0; i < 20000; ++i)  // a fixed spread standing in for random rays
     rays.push_back(
         {(i % 101) / 100.0, (i * 0.61803398875) * 2 * std::numbers::pi, (i % 37) / 60.0});
+  std::vector<edit::TChromaRay> chromaRays;
   for (const Ray& ray : rays) {
-    const gif::TGIFColor got =
-        edit::ToSRGBInGamut({ray.L, std::cos(ray.h), std::sin(ray.h), ray.C});
+    chromaRays.push_back({ray.L, std::cos(ray.h), std::sin(ray.h), ray.C});
+    const gif::TGIFColor got = edit::ToSRGBInGamut(chromaRays.back());
     const gif::TGIFColor want = reference::InGamut(ray.L, ray.C, ray.h);
     ASSERT_LE(Apart(got, want), 1)
         << ray.L << " " << ray.h << " " << ray.C << ": " << got << ", the reference " << want;
+  }
+  // Many at once, in pairs and blocks (and an odd one over): the very colours
+  // of one at a time.
+  for (const std::size_t count : {chromaRays.size(), std::size_t{101}}) {
+    std::vector<gif::TGIFColor> many(count);
+    edit::ToSRGBInGamut(std::span(chromaRays).first(count), many);
+    for (std::size_t i = 0; i < count; ++i)
+      ASSERT_EQ(many[i], edit::ToSRGBInGamut(chromaRays[i])) << "ray " << i << " of " << count;
   }
 }
 
