@@ -76,30 +76,28 @@ TChromaRay PerceptualRay(const TAdjustSource& source, const TSteps& steps) {
 
 }  // namespace
 
-void ConvertForMode(TAdjustSource& source, bool perceptual) {
-  const gif::TGIFColor colour = source.Colour;
+void ConvertForMode(std::span<TAdjustSource> sources, bool perceptual) {
   if (!perceptual) {
-    color::RGBToHueLightSat(colour.Red, colour.Green, colour.Blue, source.Hue, source.Lightness,
-                            source.Saturation);
+    for (TAdjustSource& source : sources)
+      color::RGBToHueLightSat(source.Colour.Red, source.Colour.Green, source.Colour.Blue,
+                              source.Hue, source.Lightness, source.Saturation);
     return;
   }
-  const TOKLab lab = ToOKLab(colour);
-  // a and b of a byte colour lie within 0.5 of 0, where squaring neither
-  // overflows nor underflows: the plain square root does without the care
-  // (and the cost) of hypot.
-  const double chroma = std::sqrt(lab.a * lab.a + lab.b * lab.b);
-  source.Ray = {lab.L, 1, 0, chroma};
-  if (chroma > 0) {
-    source.Ray.a = lab.a / chroma;
-    source.Ray.b = lab.b / chroma;
+  std::array<gif::TGIFColor, 256> colours;
+  std::array<TChromaRay, 256> rays;
+  for (std::size_t first = 0; first < sources.size(); first += colours.size()) {
+    const std::size_t count = std::min(colours.size(), sources.size() - first);
+    for (std::size_t i = 0; i < count; ++i) colours[i] = sources[first + i].Colour;
+    ChromaRaysOf(std::span(colours).first(count), std::span(rays).first(count));
+    for (std::size_t i = 0; i < count; ++i) sources[first + i].Ray = rays[i];
   }
 }
 
 TAdjustSource AdjustSourceOf(gif::TGIFColor colour) {
   TAdjustSource source;
   source.Colour = colour;
-  ConvertForMode(source, false);
-  ConvertForMode(source, true);
+  ConvertForMode({&source, 1}, false);
+  ConvertForMode({&source, 1}, true);
   return source;
 }
 
@@ -129,7 +127,7 @@ gif::TGIFColor AdjustColor(gif::TGIFColor colour, const TAdjustment& adjustment)
   // Only the mode's own conversion: one colour is converted from once anyway.
   TAdjustSource source;
   source.Colour = colour;
-  ConvertForMode(source, adjustment.Perceptual);
+  ConvertForMode({&source, 1}, adjustment.Perceptual);
   gif::TGIFColor adjusted;
   AdjustColors({&source, 1}, adjustment, {&adjusted, 1});
   return adjusted;
@@ -148,9 +146,9 @@ int Adjust(gif::TGIFColorMap& map, const TEntryMask& entries, const TAdjustment&
   for (int i = 0; i < map.EntryCount(); ++i) {
     if (!entries.test(static_cast<std::size_t>(i))) continue;
     at[count] = static_cast<uint8_t>(i);
-    sources[count].Colour = map.Data()[i];
-    ConvertForMode(sources[count++], adjustment.Perceptual);
+    sources[count++].Colour = map.Data()[i];
   }
+  ConvertForMode({sources.data(), count}, adjustment.Perceptual);
   std::array<gif::TGIFColor, gif::TGIFColorMap::MaxEntries> adjusted;
   AdjustColors({sources.data(), count}, adjustment, {adjusted.data(), count});
   int changed = 0;

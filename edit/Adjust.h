@@ -39,9 +39,9 @@ struct TAdjustSource {
   TChromaRay Ray;
 };
 TAdjustSource AdjustSourceOf(gif::TGIFColor colour);
-// Fills in, from source.Colour, only what one mode starts from: the HLS
-// figures or the OKLab ray.
-void ConvertForMode(TAdjustSource& source, bool perceptual);
+// Fills in, from each source's Colour, only what one mode starts from: the
+// HLS figures or the OKLab ray. Many at once are faster.
+void ConvertForMode(std::span<TAdjustSource> sources, bool perceptual);
 
 // Colours adjusted: out[i] is sources[i] adjusted, out holding as many. Many
 // at once are faster than one at a time: the adjustment's own figures (whole

@@ -86,8 +86,8 @@ TAdjustSession::TCounts TAdjustSession::Share(std::size_t first, std::size_t las
   // Colours are numbered in the order their tables were added, so the tables
   // [first, last) brought in the colours [begin, end).
   const std::size_t begin = FirstNewOf(first), end = FirstNewOf(last);
-  for (std::size_t n = std::max(begin, converted_[adjustment.Perceptual]); n < end; ++n)
-    ConvertForMode(sources_[n], adjustment.Perceptual);
+  const std::size_t known = std::clamp(converted_[adjustment.Perceptual], begin, end);
+  ConvertForMode(std::span(sources_).subspan(known, end - known), adjustment.Perceptual);
   AdjustColors(std::span(sources_).subspan(begin, end - begin), adjustment,
                std::span(adjusted_).subspan(begin, end - begin));
   TCounts counts;

@@ -42,6 +42,14 @@ double LinearToSRGB(double linear) {
 
 namespace {
 
+// Much of the arithmetic here is written once for a double and for a pair of them
+// (TPair), which batches of many colours go through: the same operations in
+// the same order give each lane the very bits one colour alone gets. The
+// vector unit every 64-bit processor has does a pair at once.
+using TPair = double __attribute__((vector_size(16)));
+
+using TLanes = int64_t __attribute__((vector_size(16)));  // a comparison: -1 true, 0 false
+
 // The cube root to within a few units in the last place, in half the time of
 // the library's, whose calls take apart and put together the exponent: a
 // guess from the bits (the exponent divided by three, within 3.3%), then
@@ -60,24 +68,68 @@ double CubeRoot(double x) {
   return std::copysign(y, x);
 }
 
-}  // namespace
+// Two cube roots, each as CubeRoot takes it: a pair of positive numbers in
+// the guess's range takes its steps side by side, any other alone.
+TPair CubeRoot(TPair x) {
+  const TLanes usual = (x >= 1e-300) & (x <= 1e300);
+  if ((usual[0] & usual[1]) == 0) return TPair{CubeRoot(x[0]), CubeRoot(x[1])};
+  using TBits = uint64_t __attribute__((vector_size(16)));
+  constexpr uint64_t kThirdOfOne = 0x2A9F7893782DA1CE;
+  TPair y = std::bit_cast<TPair>(std::bit_cast<TBits>(x) / 3 + kThirdOfOne);
+  for (int step = 0; step < 3; ++step) {
+    const TPair cubed = y * y * y;
+    y += y * ((x - cubed) / (2.0 * cubed + x));
+  }
+  return y;
+}
 
-TOKLab LinearToOKLab(const TLinearRGB& c) {
-  const double l = CubeRoot(0.4122214708 * c.r + 0.5363325363 * c.g + 0.0514459929 * c.b);
-  const double m = CubeRoot(0.2119034982 * c.r + 0.6806995451 * c.g + 0.1073969566 * c.b);
-  const double s = CubeRoot(0.0883024619 * c.r + 0.2817188376 * c.g + 0.6299787005 * c.b);
+template <class Real>
+std::array<Real, 3> LabOfLinear(Real r, Real g, Real b) {
+  const Real l = CubeRoot(0.4122214708 * r + 0.5363325363 * g + 0.0514459929 * b);
+  const Real m = CubeRoot(0.2119034982 * r + 0.6806995451 * g + 0.1073969566 * b);
+  const Real s = CubeRoot(0.0883024619 * r + 0.2817188376 * g + 0.6299787005 * b);
   return {0.2104542553 * l + 0.7936177850 * m - 0.0040720468 * s,
           1.9779984951 * l - 2.4285922050 * m + 0.4505937099 * s,
           0.0259040371 * l + 0.7827717662 * m - 0.8086757660 * s};
 }
 
-namespace {
+// The 256 byte values decoded once: the same numbers, without a pow for
+// every channel of every entry.
+const std::array<double, 256>& LinearOfBytes() {
+  static const std::array<double, 256> linear = [] {
+    std::array<double, 256> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) table[i] = SRGBToLinear(double(i) / 255.0);
+    return table;
+  }();
+  return linear;
+}
 
-// The arithmetic below is written once for a double and for a pair of them
-// (TPair), which the batch of many rays goes through: the same operations in
-// the same order give each lane the very bits one colour alone gets. The
-// vector unit every 64-bit processor has does a pair at once.
-using TPair = double __attribute__((vector_size(16)));
+double SquareRoot(double x) {
+  return std::sqrt(x);
+}
+TPair SquareRoot(TPair x) {
+  return TPair{std::sqrt(x[0]), std::sqrt(x[1])};
+}
+
+// A colour's ray from its a and b: the chroma and the unit direction (a
+// grey's is (1, 0)). a and b of a byte colour lie within 0.5 of 0, where
+// squaring neither overflows nor underflows: the plain square root does
+// without the care (and the cost) of hypot.
+template <class Real>
+void RayOf(Real a, Real b, Real& rayA, Real& rayB, Real& chroma) {
+  chroma = SquareRoot(a * a + b * b);
+  rayA = chroma > 0 ? a / chroma : Real{} + 1.0;
+  rayB = chroma > 0 ? b / chroma : Real{};
+}
+
+}  // namespace
+
+TOKLab LinearToOKLab(const TLinearRGB& c) {
+  const std::array<double, 3> lab = LabOfLinear(c.r, c.g, c.b);
+  return {lab[0], lab[1], lab[2]};
+}
+
+namespace {
 
 template <class Real>
 std::array<Real, 3> LinearOf(Real L, Real a, Real b) {
@@ -100,14 +152,30 @@ TLinearRGB OKLabToLinear(const TOKLab& lab) {
 }
 
 TOKLab ToOKLab(gif::TGIFColor colour) {
-  // The 256 byte values decoded once: the same numbers, without a pow for
-  // every channel of every entry.
-  static const std::array<double, 256> linear = [] {
-    std::array<double, 256> table{};
-    for (std::size_t i = 0; i < table.size(); ++i) table[i] = SRGBToLinear(double(i) / 255.0);
-    return table;
-  }();
+  const std::array<double, 256>& linear = LinearOfBytes();
   return LinearToOKLab({linear[colour.Red], linear[colour.Green], linear[colour.Blue]});
+}
+
+TChromaRay ChromaRayOf(gif::TGIFColor colour) {
+  const TOKLab lab = ToOKLab(colour);
+  TChromaRay ray{lab.L, 1, 0, 0};
+  RayOf(lab.a, lab.b, ray.a, ray.b, ray.C);
+  return ray;
+}
+
+void ChromaRaysOf(std::span<const gif::TGIFColor> colours, std::span<TChromaRay> rays) {
+  const std::array<double, 256>& linear = LinearOfBytes();
+  for (std::size_t i = 0; i < colours.size(); i += 2) {
+    // A pair past the end repeats the last colour.
+    const gif::TGIFColor first = colours[i], second = colours[std::min(i + 1, colours.size() - 1)];
+    const std::array<TPair, 3> lab = LabOfLinear(TPair{linear[first.Red], linear[second.Red]},
+                                                 TPair{linear[first.Green], linear[second.Green]},
+                                                 TPair{linear[first.Blue], linear[second.Blue]});
+    TPair a, b, chroma;
+    RayOf(lab[1], lab[2], a, b, chroma);
+    rays[i] = {lab[0][0], a[0], b[0], chroma[0]};
+    if (i + 1 < colours.size()) rays[i + 1] = {lab[0][1], a[1], b[1], chroma[1]};
+  }
 }
 
 TOKLCh ToOKLCh(const TOKLab& lab) {
@@ -358,8 +426,6 @@ gif::TGIFColor ToSRGBInGamut(const TChromaRay& ray) {
 }
 
 namespace {
-
-using TLanes = int64_t __attribute__((vector_size(16)));  // a comparison: -1 true, 0 false
 
 // The first steps of Crossing(p, 0, C, p[0], end) for a pair of rays, as
 // Crossing takes them; settled says in which lanes Crossing returns what this

@@ -51,6 +51,12 @@ inline TOKLab OnRay(const TChromaRay& ray) {
   return {ray.L, ray.a * ray.C, ray.b * ray.C};
 }
 
+// A colour's place in OKLab as a ray (a grey's direction is (1, 0)).
+TChromaRay ChromaRayOf(gif::TGIFColor colour);
+// Many colours at once, rays[i] for colours[i] (rays holding as many): the
+// same rays as one at a time, faster.
+void ChromaRaysOf(std::span<const gif::TGIFColor> colours, std::span<TChromaRay> rays);
+
 // The colour of a ray in stored bytes, brought into sRGB: the ray's own when
 // inside, otherwise the one of the largest chroma below C that is inside. For
 // L in 0..1, where the grey of chroma 0 is inside. Along most rays the inside
