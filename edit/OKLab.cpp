@@ -42,9 +42,9 @@ double LinearToSRGB(double linear) {
 
 namespace {
 
-// Much of the arithmetic here is written once for a double and for a pair of them
-// (TPair), which batches of many colours go through: the same operations in
-// the same order give each lane the very bits one colour alone gets. The
+// Much of the arithmetic here is written once for a double and for a pair of
+// them (TPair), which batches of many colours go through: the same operations
+// in the same order give each lane the very bits one colour alone gets. The
 // vector unit every 64-bit processor has does a pair at once.
 using TPair = double __attribute__((vector_size(16)));
 
@@ -54,33 +54,31 @@ using TLanes = int64_t __attribute__((vector_size(16)));  // a comparison: -1 tr
 // the library's, whose calls take apart and put together the exponent: a
 // guess from the bits (the exponent divided by three, within 3.3%), then
 // three steps of Halley's method, each of which about triples the digits.
+template <class Real, class Bits>
+Real CubeRootOfUsual(Real a) {
+  constexpr uint64_t kThirdOfOne = 0x2A9F7893782DA1CE;
+  Real y = std::bit_cast<Real>(std::bit_cast<Bits>(a) / 3 + kThirdOfOne);
+  for (int step = 0; step < 3; ++step) {
+    const Real cubed = y * y * y;
+    y += y * ((a - cubed) / (2.0 * cubed + a));  // the quotient first: no overflow
+  }
+  return y;
+}
+
 // The library's takes what the guess cannot: 0, infinities, NaN and numbers
 // past 1e300 or below 1e-300.
 double CubeRoot(double x) {
   const double a = std::abs(x);
   if (!(a >= 1e-300 && a <= 1e300)) return std::cbrt(x);
-  constexpr uint64_t kThirdOfOne = 0x2A9F7893782DA1CE;
-  double y = std::bit_cast<double>(std::bit_cast<uint64_t>(a) / 3 + kThirdOfOne);
-  for (int step = 0; step < 3; ++step) {
-    const double cubed = y * y * y;
-    y += y * ((a - cubed) / (2 * cubed + a));  // the quotient first: no overflow
-  }
-  return std::copysign(y, x);
+  return std::copysign(CubeRootOfUsual<double, uint64_t>(a), x);
 }
 
-// Two cube roots, each as CubeRoot takes it: a pair of positive numbers in
-// the guess's range takes its steps side by side, any other alone.
+// Two cube roots, each as the one above takes it: a pair of positive numbers
+// in the guess's range takes its steps side by side, any other alone.
 TPair CubeRoot(TPair x) {
   const TLanes usual = (x >= 1e-300) & (x <= 1e300);
   if ((usual[0] & usual[1]) == 0) return TPair{CubeRoot(x[0]), CubeRoot(x[1])};
-  using TBits = uint64_t __attribute__((vector_size(16)));
-  constexpr uint64_t kThirdOfOne = 0x2A9F7893782DA1CE;
-  TPair y = std::bit_cast<TPair>(std::bit_cast<TBits>(x) / 3 + kThirdOfOne);
-  for (int step = 0; step < 3; ++step) {
-    const TPair cubed = y * y * y;
-    y += y * ((x - cubed) / (2.0 * cubed + x));
-  }
-  return y;
+  return CubeRootOfUsual<TPair, uint64_t __attribute__((vector_size(16)))>(x);
 }
 
 template <class Real>
@@ -297,7 +295,7 @@ std::array<TCubicOf<Real>, 3> CubicsOf(Real L, Real a, Real b) {
 // at low (where it is start) and outside at high (end), leaves 0..1. Halley's
 // method from the secant's guess, kept inside a bracket that a halving step
 // shrinks whenever a step would leave it. Each step about triples the digits
-// found (two steps from the guess, mostly), so one of 1e-6 lands within about
+// found (two or three steps from the guess), so one of 1e-6 lands within about
 // 1e-15 of the root, far inside the gamut's margin.
 double Crossing(const TCubic& p, double low, double high, double start, double end) {
   const double level = end > 1 ? 1 : 0;
