@@ -291,29 +291,52 @@ std::array<TCubicOf<Real>, 3> CubicsOf(Real L, Real a, Real b) {
   return {channel(kFromLMS[0]), channel(kFromLMS[1]), channel(kFromLMS[2])};
 }
 
-// Where a cubic that only rises or only falls over [low, high], inside 0..1
-// at low (where it is start) and outside at high (end), leaves 0..1. Halley's
-// method from the secant's guess, kept inside a bracket that a halving step
-// shrinks whenever a step would leave it. Each step about triples the digits
-// found (two or three steps from the guess), so one of 1e-6 lands within about
-// 1e-15 of the root, far inside the gamut's margin.
-double Crossing(const TCubic& p, double low, double high, double start, double end) {
-  const double level = end > 1 ? 1 : 0;
-  // g = sign (f - level) is at most 0 inside and above 0 at high.
-  const double sign = end > level ? 1 : -1;
-  double c = low + (high - low) * (level - start) / (end - start);
-  // A start a rounding outside (lightness 0 or 1) puts the guess off the
-  // bracket, or makes it no number.
-  if (!(c >= low && c <= high)) c = (low + high) / 2;
-  for (int step = 0; step < 200 && high - low > kRootPrecision; ++step) {
-    const double g = sign * (ValueAt(p, c) - level);
-    (g > 0 ? high : low) = c;
-    const double slope = sign * SlopeAt(p, c), bend = sign * (2.0 * p[2] + 6.0 * p[3] * c);
-    const double next = c - 2.0 * g * slope / (2.0 * slope * slope - g * bend);
-    if (std::abs(next - c) <= kLastStep && next >= low && next <= high) return next;
-    c = next > low && next < high ? next : (low + high) / 2;
+// A search for where a channel's cubic, inside 0..1 at low (where it is
+// start) and outside at high (end), leaves 0..1, for a double or a pair:
+// Halley's method from the secant's guess, with the bracket [low, high] that
+// each value found shrinks. g = sign (f - level) is at most 0 inside and
+// above 0 at high.
+template <class Real>
+struct TSearch {
+  TSearch(const TCubicOf<Real>& cubic, Real from, Real to, Real start, Real end)
+      : p(cubic),
+        level(end > 1.0 ? Real{} + 1.0 : Real{}),
+        sign(end > level ? Real{} + 1.0 : Real{} - 1.0),
+        low(from),
+        high(to),
+        c(low + (high - low) * (level - start) / (end - start)) {
+    // A start a rounding outside (lightness 0 or 1) puts the guess off the
+    // bracket, or makes it no number.
+    c = (c >= low) & (c <= high) ? c : (low + high) / 2.0;
   }
-  return low;
+  // Shrinks the bracket by the value at c and gives the next guess.
+  Real Step() {
+    const Real g = sign * (ValueAt(p, c) - level);
+    const auto above = g > 0;
+    high = above ? c : high;
+    low = above ? low : c;
+    const Real slope = sign * SlopeAt(p, c), bend = sign * (2.0 * p[2] + 6.0 * p[3] * c);
+    return c - 2.0 * g * slope / (2.0 * slope * slope - g * bend);
+  }
+  const TCubicOf<Real>& p;
+  const Real level, sign;
+  Real low, high, c;
+};
+
+// Where a cubic that only rises or only falls over [low, high], inside 0..1
+// at low and outside at high, leaves 0..1, kept inside the bracket by a
+// halving step whenever a step would leave it. Each step about triples the
+// digits found (two or three steps from the guess), so one of 1e-6 lands
+// within about 1e-15 of the root, far inside the gamut's margin.
+double Crossing(const TCubic& p, double low, double high, double start, double end) {
+  TSearch<double> search(p, low, high, start, end);
+  for (int step = 0; step < 200 && search.high - search.low > kRootPrecision; ++step) {
+    const double next = search.Step();
+    if (std::abs(next - search.c) <= kLastStep && next >= search.low && next <= search.high)
+      return next;
+    search.c = next > search.low && next < search.high ? next : (search.low + search.high) / 2;
+  }
+  return search.low;
 }
 
 // Whether the cubic turns inside (0, C): whether its slope, a quadratic,
@@ -430,31 +453,21 @@ namespace {
 // gives (where it needs more steps, or halves, the lane is left to it).
 TPair CrossingInFewSteps(const TCubicOf<TPair>& p, TPair C, TPair end, TLanes& settled) {
   constexpr int kSteps = 3;  // enough for all but a few crossings in 10,000
-  const TPair zero = {0, 0}, one = {1, 1};
-  const TPair level = end > 1 ? one : zero;
-  const TPair sign = end > level ? one : -one;
-  TPair low = zero, high = C;
-  TPair c = low + (high - low) * (level - p[0]) / (end - p[0]);
-  c = (c >= low) & (c <= high) ? c : (low + high) / 2.0;
-  TPair found = zero;
+  TSearch<TPair> search(p, TPair{}, C, p[0], end);
+  TPair found{};
   settled = TLanes{};
   TLanes going = ~TLanes{};
   for (int step = 0; step < kSteps; ++step) {
-    going &= high - low > kRootPrecision;
-    const TPair g = sign * (ValueAt(p, c) - level);
-    const TLanes above = g > 0;
-    high = above ? c : high;
-    low = above ? low : c;
-    const TPair slope = sign * SlopeAt(p, c), bend = sign * (2.0 * p[2] + 6.0 * p[3] * c);
-    const TPair next = c - 2.0 * g * slope / (2.0 * slope * slope - g * bend);
-    const TPair moved = next - c;
+    going &= search.high - search.low > kRootPrecision;
+    const TPair next = search.Step();
+    const TPair moved = next - search.c;
     const TLanes done =
-        ((moved < 0 ? -moved : moved) <= kLastStep) & (next >= low) & (next <= high);
+        ((moved < 0 ? -moved : moved) <= kLastStep) & (next >= search.low) & (next <= search.high);
     found = going & done ? next : found;
     settled |= going & done;
     // Crossing goes on from the step's end only where it lies inside.
-    going &= ~done & (next > low) & (next < high);
-    c = next;
+    going &= ~done & (next > search.low) & (next < search.high);
+    search.c = next;
   }
   return found;
 }
